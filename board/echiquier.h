@@ -1,0 +1,129 @@
+// The engine class: the position, the game record, the legal-move list of
+// the position on the board and the work state of the generators and the
+// search. This header is the class interface that host programs include.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "board/partie.h"
+#include "board/types.h"
+
+class CEchiquier {
+ public:
+  CEchiquier();
+  ~CEchiquier();
+  // Copies share the move lists, the work state, fen_depart and the game
+  // record's entries with the original; the shared storage lives as long
+  // as its last owner.
+  CEchiquier(const CEchiquier& autre);
+  CEchiquier& operator=(const CEchiquier& autre);
+
+  // Board and game (board/echiquier.cpp, board/joue.cpp).
+  void Raz();
+  void Coup1();
+  void CopieEmp(EMPILAGE* e);
+  void RecupEmp(EMPILAGE* e);
+  void Langage();
+  void AfficheEchiquier();
+  void AfficheDroitsRoque();
+  int LitIndexCourant();
+  uint32_t LitCoupA(int i);
+  int ListeCoups(uint32_t* liste);
+  // Text listings: one allocated 9-byte string per entry (free with
+  // delete[]), "?" appended to illegal entries, then a null pointer. The
+  // array must hold TAILLE_LISTE_COUPS pointers.
+  int ListeCoups(char** textes);
+  int ListeCoupsPrise(char** textes, int inutilise);
+  int AlloueHashTable(int n);
+  int Joue(uint32_t coup);
+  int Retour(int n);
+
+  // Position set-up and checking.
+  int RecalculePosition(int trait_);
+  int DroitsRoque();
+  void PositionDebut();
+  void PositionVide();
+  int AjoutePiece(int couleur, int type, int case_);
+  int AjoutePion(int couleur, int case_);
+
+  // Move text. Buffers hold at least 16 bytes.
+  void CoupAscii(char* texte, uint32_t coup);
+  void CoupExt(char* texte, uint32_t coup);
+  void CoupAnalyse(char* texte);
+  uint32_t GetCurrentMove(char* texte);
+
+  // FEN (texte of at least 81 bytes for CreeForsythe).
+  void CreeForsythe(char* texte);
+  int LitForsythe(const char* texte);
+
+  // Game and position files.
+  int ChargePosition(const char* nom);
+  int Load(const char* nom, char* inutilise = nullptr);
+  int Save(const char* nom, const char* inutilise = nullptr);
+  int Save(const char* nom, const char* inutilise, int ajout);
+  int LoadPgn(const char* nom, int numero, char* inutilise1 = nullptr, char* inutilise2 = nullptr);
+
+  // Time control.
+  void SetTempsLimite(int normal, int maximum);
+  void SetProfondeur(int p);
+  void SetNulle(double pions);
+
+  // Analysis, pondering and reporting.
+  uint32_t Analyse();
+  uint32_t Anticipation();
+  int CoupPrevu();
+  void PvAfterMove(int p);
+  int Pvar(char* texte);
+  void NoteAnalyse(char* texte);
+  int GetDepth();
+  uint32_t GetNodeCount();
+  int AnalyseAttaques();
+
+  // Fields, in declaration order.
+  CListePartie partie;            // the game record
+  int index_courant;              // record index of the last move played, -1 before the first
+  int profondeur;                 // depth limit of the search, 999 = none
+  int depart_standard;            // 1 when the game began from the initial position
+  char* fen_depart;               // FEN of the set-up starting position (81 bytes), or null
+  uint32_t dernier_coup;          // last move played, 0 after a take-back
+  int coup_prevu;                 // analysis and pondering state
+  int reponse_prevue;
+  int temps_anticipation;
+  int profondeur_anticipation;
+  int score_anticipation;
+  int pos_piece[32];              // square of each slot, -1 off the board
+  int echiquier[64];              // slot on each square, VIDE when empty
+  int type_piece[33];             // type of each slot; entry 32 is -1
+  int valeur_piece[32];           // value of each slot
+  int trait;                      // side to move
+  int roque[4];                   // castling states
+  uint32_t* liste_coups;          // legal-move list of the position (illegal entries marked)
+  uint32_t* liste_prises;         // a second list, kept empty
+  EMPILAGE* emp;                  // work state of the generators and the search
+  int fin_partie;                 // 1 once the game is over or the set-up is illegal
+  int temps_limite[2];            // normal and maximum thinking time, seconds
+  int compte_abandon;             // consecutive hopeless search results
+  int mode_fritz;                 // 1: new games keep the transposition table
+
+ private:
+  int piece_prise(uint32_t coup);
+  int flag_roque();
+  void restaure_roque(int r);
+  void MajArriere(S_LISTE_COUPS e);
+  void MajAvant(S_LISTE_COUPS e);
+  void InitTdep();
+  uint32_t LitCoupFichier(char*& p);
+  // Generates the moves of the side to move into liste_coups, no move applied.
+  uint32_t genere_liste();
+  // Allocates fen_depart on first need and returns it.
+  char* alloue_fen_depart();
+
+  struct Stockage;
+  std::shared_ptr<Stockage> stockage;      // lists and work state, shared by copies
+  std::shared_ptr<char[]> stockage_fen;    // owner of fen_depart
+};
+
+// 1 when the move is irreversible: a pawn moves, a piece is captured, or
+// it castles, captures en passant or promotes.
+int coup_irreversible(uint32_t coup, const EMPILAGE* e);

@@ -1,0 +1,146 @@
+#include "outils.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "board/movegen.h"
+#include "notation/coordonnees.h"
+
+int case_nommee(const char* nom) { return (nom[1] - '1') * 8 + (nom[0] - 'a'); }
+
+uint32_t coup_texte(const std::string& t) {
+  uint32_t m = cree_coup(case_nommee(t.c_str()), case_nommee(t.c_str() + 2));
+  if (t.size() > 4) {
+    switch (t[4]) {
+      case 'q': m |= PROMOTION_DAME; break;
+      case 'r': m |= PROMOTION_TOUR; break;
+      case 'b': m |= PROMOTION_FOU; break;
+      case 'n': m |= PROMOTION_CAVALIER; break;
+      default: break;
+    }
+  }
+  return m;
+}
+
+int joue_suite(CEchiquier& e, const std::string& coups) {
+  std::istringstream in(coups);
+  std::string t;
+  while (in >> t) {
+    const int r = e.Joue(coup_texte(t));
+    if (r != 0) return r;
+  }
+  return 0;
+}
+
+std::vector<std::string> textes_liste(const uint32_t* liste) {
+  std::vector<std::string> v;
+  for (; *liste; ++liste) {
+    char t[8];
+    texte_protocole(*liste, t);
+    v.push_back(std::string(t) + ((*liste & COUP_ILLEGAL) ? "?" : ""));
+  }
+  return v;
+}
+
+uint32_t place_pieces(CEchiquier& e, const std::vector<PIECE_PLACEE>& pieces, int trait) {
+  for (int& q : e.echiquier) q = VIDE;
+  for (int s = 0; s < 32; ++s) {
+    e.pos_piece[s] = -1;
+    e.type_piece[s] = 0;
+  }
+  for (const PIECE_PLACEE& p : pieces) {
+    e.pos_piece[p.slot] = p.case_;
+    e.echiquier[p.case_] = p.slot;
+    e.type_piece[p.slot] = p.type;
+  }
+  for (int& r : e.roque) r = ROQUE_PERDU;
+  e.trait = trait;
+  e.CopieEmp(e.emp);
+  return trait == BLANCS ? genere_blancs(e.liste_coups, 0, 0, e.emp)
+                         : genere_noirs(e.liste_coups, 0, 0, e.emp);
+}
+
+RESULTAT_PROGRAMME lance_programme(const std::string& entree, const std::string& arguments,
+                                   const std::string& repertoire) {
+  static int compteur = 0;
+  const std::string base = ::testing::TempDir() + "pellarq_" + std::to_string(getpid()) + "_" + std::to_string(++compteur);
+  {
+    std::ofstream f(base + ".in", std::ios::binary);
+    f << entree;
+  }
+  std::string commande;
+  if (!repertoire.empty()) commande = "cd '" + repertoire + "' && ";
+  commande += std::string("'") + PELLARQ_BINARY + "' " + arguments + " < '" + base + ".in' > '" +
+              base + ".out' 2> '" + base + ".err'";
+  const int r = std::system(commande.c_str());
+  RESULTAT_PROGRAMME res;
+  res.statut = WIFEXITED(r) ? WEXITSTATUS(r) : -1;
+  std::ifstream o(base + ".out", std::ios::binary), er(base + ".err", std::ios::binary);
+  std::stringstream so, se;
+  so << o.rdbuf();
+  se << er.rdbuf();
+  res.sortie = so.str();
+  res.erreurs = se.str();
+  return res;
+}
+
+uint32_t place_fen(CEchiquier& e, const std::string& fen) {
+  std::istringstream in(fen);
+  std::string placement, cote, roques;
+  in >> placement >> cote >> roques;
+  std::vector<PIECE_PLACEE> pieces;
+  bool pris[32] = {};
+  auto libre = [&](int de, int a) {
+    for (int s = de; s <= a; ++s)
+      if (!pris[s]) return s;
+    return -1;
+  };
+  int r = 7, f = 0;
+  for (char c : placement) {
+    if (c == '/') {
+      --r;
+      f = 0;
+      continue;
+    }
+    if (c >= '1' && c <= '8') {
+      f += c - '0';
+      continue;
+    }
+    const bool noir = c >= 'a';
+    const int base = noir ? 16 : 0;
+    const int q = r * 8 + f++;
+    int type = -1, slot = -1;
+    switch (noir ? c - 32 : c) {
+      case 'K': type = ROI; slot = base; break;
+      case 'Q': type = DAME; break;
+      case 'R': type = TOUR; break;
+      case 'B': type = FOU; break;
+      case 'N': type = CAVALIER; break;
+      case 'P': type = noir ? PION_NOIR : PION_BLANC; break;
+    }
+    if (type == TOUR && q == (noir ? 56 : 0) && !pris[base + 2]) slot = base + 2;
+    if (type == TOUR && q == (noir ? 63 : 7) && !pris[base + 3]) slot = base + 3;
+    if (slot < 0 && type >= PION_BLANC) slot = libre(base + 8, base + 15);
+    if (slot < 0 && type == DAME) slot = libre(base + 1, base + 1);
+    if (slot < 0) slot = libre(base + 4, base + 7);
+    if (slot < 0) slot = libre(base + 1, base + 3);
+    if (slot < 0) slot = libre(base + 8, base + 15);
+    pris[slot] = true;
+    pieces.push_back({slot, type, q});
+  }
+  const int trait = cote == "b" ? NOIRS : BLANCS;
+  place_pieces(e, pieces, trait);
+  e.roque[0] = roques.find('K') != std::string::npos ? 0 : -1;
+  e.roque[2] = roques.find('Q') != std::string::npos ? 0 : -1;
+  e.roque[1] = roques.find('k') != std::string::npos ? 0 : -1;
+  e.roque[3] = roques.find('q') != std::string::npos ? 0 : -1;
+  e.CopieEmp(e.emp);
+  return trait == BLANCS ? genere_blancs(e.liste_coups, 0, 0, e.emp)
+                         : genere_noirs(e.liste_coups, 0, 0, e.emp);
+}

@@ -1,0 +1,48 @@
+// Helpers shared by the tests: moves from coordinate text, playing move
+// sequences, listing a move list as text, placing pieces by hand.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "board/echiquier.h"
+
+// "e2e4", "e7e8q": from and to squares, and a promotion kind for a letter.
+uint32_t coup_texte(const std::string& texte);
+
+// Plays the space-separated moves with Joue; returns the first non-zero
+// code, or 0 when every move was played.
+int joue_suite(CEchiquier& e, const std::string& coups);
+
+// The board's liste_coups as protocol text, "?" after illegal entries.
+std::vector<std::string> textes_liste(const uint32_t* liste);
+
+// A piece placed by place_pieces: slot, type, square.
+struct PIECE_PLACEE {
+  int slot;
+  int type;
+  int case_;
+};
+
+// Empties the board, places the pieces, sets the side to move and castling
+// states (all lost), and generates the moves of the side to move.
+uint32_t place_pieces(CEchiquier& e, const std::vector<PIECE_PLACEE>& pieces, int trait);
+
+// Square from its name ("e4").
+int case_nommee(const char* nom);
+
+// Output and exit status of the engine program run with the given input
+// and arguments.
+struct RESULTAT_PROGRAMME {
+  std::string sortie;
+  std::string erreurs;
+  int statut;
+};
+RESULTAT_PROGRAMME lance_programme(const std::string& entree, const std::string& arguments = "",
+                                   const std::string& repertoire = "");
+
+// Places the position of a FEN text's placement, side-to-move and castling
+// fields: kings in slots 0 and 16, corner rooks in their castling slots,
+// other pieces in free slots. Generates the moves of the side to move.
+uint32_t place_fen(CEchiquier& e, const std::string& fen);
