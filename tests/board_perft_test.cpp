@@ -13,6 +13,7 @@ TEST(Perft, InitialPositionToDepthFive) {
 }
 
 struct CasPerft {
+  const char* nom;
   const char* fen;
   std::vector<uint64_t> comptes;
 };
@@ -30,12 +31,13 @@ TEST_P(PerftPositions, LeafCountsMatch) {
 INSTANTIATE_TEST_SUITE_P(
     Standard, PerftPositions,
     ::testing::Values(
-        CasPerft{"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+        CasPerft{"Castling", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
                  {48, 2039, 97862, 4085603}},
-        CasPerft{"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", {14, 191, 2812, 43238, 674624}},
-        CasPerft{"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
+        CasPerft{"EndgamePins", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", {14, 191, 2812, 43238, 674624}},
+        CasPerft{"Promotions", "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
                  {6, 264, 9467, 422333}},
-        CasPerft{"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ -", {44, 1486, 62379}}));
+        CasPerft{"Checks", "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ -", {44, 1486, 62379}}),
+    [](const ::testing::TestParamInfo<CasPerft>& i) { return std::string(i.param.nom); });
 
 // Playing each root move with Joue and taking it back with Retour must
 // see the same subtrees as the generators' own walk, en passant included.

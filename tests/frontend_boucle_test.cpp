@@ -1,0 +1,84 @@
+// The command loop driven through standard input of the pellarq program.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "outils.h"
+
+namespace {
+std::vector<std::string> lignes(const std::string& texte) {
+  std::vector<std::string> v;
+  std::istringstream in(texte);
+  std::string l;
+  while (std::getline(in, l)) v.push_back(l);
+  return v;
+}
+}  // namespace
+
+TEST(Boucle, PrintShowsTheEightRanksWithFrenchLetters) {
+  const auto r = lance_programme("print\nquit\n");
+  EXPECT_EQ(r.statut, 0);
+  const std::vector<std::string> attendu = {"TCFDRFCT", "PPPPPPPP", "........", "........",
+                                            "........", "........", "pppppppp", "tcfdrfct"};
+  EXPECT_EQ(lignes(r.sortie), attendu);
+}
+
+TEST(Boucle, PerftPrintsRootMovesInListOrderThenTheTotal) {
+  const auto r = lance_programme("PERFT 5\nQUIT\n");
+  const auto v = lignes(r.sortie);
+  ASSERT_EQ(v.size(), 21u);
+  EXPECT_EQ(v[0], "b1c3: 234656");
+  EXPECT_EQ(v[13], "e2e4: 405385");
+  EXPECT_EQ(v[20], "Nodes searched: 4865609");
+}
+
+TEST(Boucle, PerftWithoutAPositiveDepthIsNotLegal) {
+  const auto r = lance_programme("PERFT\nPERFT 0\nPERFT -3\nPERFT X\nPERFTS 2\n");
+  EXPECT_EQ(lignes(r.sortie),
+            (std::vector<std::string>{"Error (command not legal)", "Error (command not legal)",
+                                      "Error (command not legal)", "Error (command not legal)",
+                                      "Error (unknown command): PERFTS 2"}));
+}
+
+TEST(Boucle, UnknownCommandsAreReportedUpperCased) {
+  const auto r = lance_programme("hello world\nprotover 2\n");
+  EXPECT_EQ(lignes(r.sortie),
+            (std::vector<std::string>{"Error (unknown command): HELLO WORLD",
+                                      "Error (unknown command): PROTOVER 2"}));
+}
+
+TEST(Boucle, DotIsAnErrorUnlessPostIsOn) {
+  const auto r = lance_programme(".\npost\n.\nnopost\n.\n");
+  EXPECT_EQ(lignes(r.sortie), (std::vector<std::string>{"Error (unknown command): .",
+                                                        "Error (unknown command): ."}));
+}
+
+TEST(Boucle, KeywordsThatAreIgnoredPrintNothing) {
+  const auto r = lance_programme(
+      "xboard\nwhite\nblack\nforce\nhard\neasy\nresult 1-0 {White mates}\nfritz\nreset\nnew\n");
+  EXPECT_EQ(r.sortie, "");
+  EXPECT_EQ(r.statut, 0);
+}
+
+TEST(Boucle, EndOfInputEndsLikeQuitAndPromptsGoToStandardError) {
+  const auto r = lance_programme("print\n");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_EQ(r.erreurs, "??");
+  EXPECT_EQ(lignes(r.sortie).size(), 8u);
+}
+
+TEST(Boucle, QuitStopsReadingAndWindowsLineEndsAreDropped) {
+  const auto r = lance_programme("quit\r\nprint\n");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_EQ(r.sortie, "");
+}
+
+TEST(Boucle, LongLinesAreReadWholeNeverCutIntoAnotherCommand) {
+  // A line that starts like a keyword must not be cut down to it.
+  const std::string longue = "PRINT" + std::string(5000, 'X');
+  const auto r = lance_programme(longue + "\nQUIT" + std::string(100, ' ') + "\n");
+  EXPECT_EQ(r.sortie, "Error (unknown command): " + longue + "\n" +
+                          "Error (unknown command): QUIT" + std::string(100, ' ') + "\n");
+}
