@@ -3,9 +3,6 @@
 #include "board/echiquier.h"
 #include "platform/minuterie.h"
 
-drapeau_atomique arret_recherche{0};
-drapeau_atomique temps_depasse{0};
-int valeur_nulle = 0;
 drapeau_atomique secondes_normales{0};
 drapeau_atomique secondes_max{0};
 std::atomic<uint32_t> id_timer{0};
