@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "frontend/banniere.h"
+#include "frontend/configuration.h"
+
+TEST(Banniere, StoredBytesDescrambleToTheBannerText) {
+  const std::string texte = descramble_banniere(banniere_stockee);
+  EXPECT_EQ(texte.rfind("pellarq ", 0), 0u);
+  EXPECT_NE(texte.find("xboard"), std::string::npos);
+  EXPECT_EQ(texte.back(), '\n');
+  // What is stored is not the text itself.
+  EXPECT_NE(std::string(reinterpret_cast<const char*>(banniere_stockee)), texte);
+}
+
+TEST(Banniere, ScramblingRoundTripsAnyText) {
+  constexpr auto b = brouille_banniere("Hello, engine! 1234 \t~");
+  EXPECT_EQ(descramble_banniere(b.data()), "Hello, engine! 1234 \t~");
+  // The first byte: ((1 + c) ^ 1) = 'H'.
+  EXPECT_EQ(((1 + b[0]) ^ 1) & 0xFF, 'H');
+}
+
+class Configuration : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ancien_ = std::filesystem::current_path();
+    dossier_ = std::filesystem::path(::testing::TempDir()) /
+               ("cfg_" + std::to_string(getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dossier_);
+    std::filesystem::current_path(dossier_);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(ancien_);
+    std::filesystem::remove_all(dossier_);
+  }
+  void ecrit(const std::string& texte) {
+    std::ofstream f(FICHIER_CONFIGURATION, std::ios::binary);
+    f << texte;
+  }
+  std::filesystem::path ancien_, dossier_;
+};
+
+TEST_F(Configuration, CommentsIndentationCaseAndBlanksAfterTheEqualSign) {
+  ecrit("; a comment HASHTABLE=3\n  HashTable=18\nTABLEBASE= c:\\tb\n");
+  int taille = 0;
+  std::string rep;
+  lire_configuration(&taille, rep);
+  EXPECT_EQ(taille, 18);
+  EXPECT_EQ(rep, "c:\\tb");
+}
+
+TEST_F(Configuration, KeysOnlyHaveToBeginTheLine) {
+  ecrit("HASHTABLE = 20\r\ntablebases\t=\t/opt/tb;/srv/tb\r\nHASH=4\nTABLEBASE /x\n");
+  int taille = 0;
+  std::string rep;
+  lire_configuration(&taille, rep);
+  EXPECT_EQ(taille, 20);
+  EXPECT_EQ(rep, "/opt/tb;/srv/tb");  // the carriage return goes with the line end
+}
+
+TEST_F(Configuration, MissingFileChangesNothingAndNoDigitsGiveZero) {
+  int taille = 7;
+  std::string rep = "keep";
+  lire_configuration(&taille, rep);
+  EXPECT_EQ(taille, 7);
+  EXPECT_EQ(rep, "keep");
+  ecrit("hashtable=lots\ntablebase=" + std::string(2000, 'd') + "\n");
+  lire_configuration(&taille, rep);
+  EXPECT_EQ(taille, 0);
+  EXPECT_EQ(rep.size(), 2000u);  // kept whole
+}
