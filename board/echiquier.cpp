@@ -10,6 +10,7 @@
 #include "search/globals.h"
 #include "search/hash.h"
 #include "search/pv.h"
+#include "tablebase/registry.h"
 
 namespace {
 
@@ -60,6 +61,10 @@ CEchiquier::~CEchiquier() {
   if (--nb_echiquiers == 0) {
     libere_cellules_pv();
     libere_tables();
+    if (tables_pretes) {
+      TbRelease();
+      tables_pretes = 0;
+    }
   }
   // The search globals must not point into storage that is going away.
   if (stockage.use_count() == 1 && emp_jeu == emp) {
