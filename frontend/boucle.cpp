@@ -8,6 +8,7 @@
 
 #include "board/echiquier.h"
 #include "board/perft.h"
+#include "notation/lecture.h"
 #include "search/hash.h"
 
 drapeau_atomique anticipation_active{0};
@@ -18,7 +19,9 @@ int mode_force = 0;
 namespace {
 
 // What a command does; returns false when the line must go on down the table.
-using action_commande = bool (*)(CEchiquier& e, std::string& ligne, bool& fin);
+// `ligne` is the upper-cased line, `brute` the line as it was typed.
+using action_commande = bool (*)(CEchiquier& e, std::string& ligne, const std::string& brute,
+                                 bool& fin);
 
 struct COMMANDE {
   const char* mot;  // keyword
@@ -26,64 +29,115 @@ struct COMMANDE {
   action_commande action;
 };
 
-bool ignore(CEchiquier&, std::string&, bool&) { return true; }
+bool ignore(CEchiquier&, std::string&, const std::string&, bool&) { return true; }
 
-bool force(CEchiquier&, std::string&, bool&) {
+bool force(CEchiquier&, std::string&, const std::string&, bool&) {
   mode_force = 1;
   return true;
 }
 
-bool point(CEchiquier&, std::string&, bool&) { return lit_drapeau(post_actif) != 0; }
+bool point(CEchiquier&, std::string&, const std::string&, bool&) { return lit_drapeau(post_actif) != 0; }
 
-bool post(CEchiquier&, std::string&, bool&) {
+bool post(CEchiquier&, std::string&, const std::string&, bool&) {
   echange_atomique(post_actif, 1);
   return true;
 }
 
-bool nopost(CEchiquier&, std::string&, bool&) {
+bool nopost(CEchiquier&, std::string&, const std::string&, bool&) {
   echange_atomique(post_actif, 0);
   return true;
 }
 
-bool hard(CEchiquier&, std::string&, bool&) {
+bool hard(CEchiquier&, std::string&, const std::string&, bool&) {
   echange_atomique(anticipation_active, 1);
   return true;
 }
 
-bool easy(CEchiquier&, std::string&, bool&) {
+bool easy(CEchiquier&, std::string&, const std::string&, bool&) {
   echange_atomique(anticipation_active, 0);
   return true;
 }
 
-bool quit(CEchiquier&, std::string&, bool& fin) {
+bool quit(CEchiquier&, std::string&, const std::string&, bool& fin) {
   fin = true;
   return true;
 }
 
-bool nouvelle_partie(CEchiquier& e, std::string&, bool&) {
+bool nouvelle_partie(CEchiquier& e, std::string&, const std::string&, bool&) {
   mode_force = 0;
   e.Raz();
   e.Coup1();
   return true;
 }
 
-bool print(CEchiquier& e, std::string&, bool&) {
+bool print(CEchiquier& e, std::string&, const std::string&, bool&) {
   e.AfficheEchiquier();
   return true;
 }
 
-bool fritz(CEchiquier& e, std::string&, bool&) {
+bool fritz(CEchiquier& e, std::string&, const std::string&, bool&) {
   e.mode_fritz = 1;
   return true;
 }
 
-bool reset(CEchiquier& e, std::string&, bool&) {
+bool reset(CEchiquier& e, std::string&, const std::string&, bool&) {
   if (e.mode_fritz) clear_table_hash();
   return true;
 }
 
+// "UNDO": takes back the last move; in analysis mode the search goes on.
+bool undo(CEchiquier& e, std::string&, const std::string&, bool& fin) {
+  if (e.Retour(-1) != 0) {
+    std::fputs("beginning\n", stderr);
+  } else if (lit_drapeau(mode_analyse)) {
+    std::string go = "GO";
+    fin = !traite_ligne(e, go);
+  }
+  return true;
+}
+
+// "REMOVE": takes back the last two moves.
+bool remove(CEchiquier& e, std::string&, const std::string&, bool&) {
+  e.Retour(-1);
+  if (e.Retour(-1) != 0) std::fputs("beginning\n", stderr);
+  return true;
+}
+
+// "POSITION name": a position file; the name is used as typed.
+bool position(CEchiquier& e, std::string&, const std::string& brute, bool&) {
+  const int r = e.ChargePosition(brute.c_str() + 9);
+  if (r == -1) std::fputs("Quel Fichier?!\n", stderr);
+  else if (r == -2) std::fputs("Erreur\n", stderr);
+  return true;
+}
+
+// "PARTIE name": a game file; the name is used as typed.
+bool partie(CEchiquier& e, std::string&, const std::string& brute, bool&) {
+  e.Load(brute.c_str() + 7);
+  return true;
+}
+
+// "SETBOARD fen": the position of a FEN text, read as typed (its letters
+// carry the colours).
+bool setboard(CEchiquier& e, std::string& ligne, const std::string& brute, bool&) {
+  if (ligne.size() > 8 && ligne[8] != ' ') return false;
+  if (e.LitForsythe(brute.c_str() + 8) != 0) std::printf("tellusererror Illegal position\n");
+  return true;
+}
+
+// A line that is no keyword: a move of the side to move, or an error.
+void coup_tape(CEchiquier& e, std::string& ligne) {
+  const uint32_t coup = lit_coup_coordonnees(ligne.data(), e.trait);
+  if (coup == 0) {
+    std::printf("Error (unknown command): %s\n", ligne.c_str());
+    return;
+  }
+  const int code = e.Joue(coup);
+  if (code != 0) annonce_resultat(e, code, ligne.c_str());
+}
+
 // "PERFT n": leaf counts of every root move, then the total.
-bool commande_perft(CEchiquier& e, std::string& ligne, bool&) {
+bool commande_perft(CEchiquier& e, std::string& ligne, const std::string&, bool&) {
   const char* p = ligne.c_str() + 5;
   if (*p != 0 && *p != ' ') return false;
   char* fin_nombre = nullptr;
@@ -100,6 +154,8 @@ bool commande_perft(CEchiquier& e, std::string& ligne, bool&) {
 // The keyword table, tested in order.
 const COMMANDE commandes[] = {
     {"FORCE", 0, force},
+    {"UNDO", 0, undo},
+    {"REMOVE", 0, remove},
     {"WHITE", 0, ignore},
     {"BLACK", 0, ignore},
     {".", 0, point},
@@ -110,11 +166,14 @@ const COMMANDE commandes[] = {
     {"QUIT", 0, quit},
     {"NEW", 0, nouvelle_partie},
     {"RESULT", 6, ignore},
+    {"POSITION ", 9, position},
     {"PRINT", 0, print},
+    {"PARTIE ", 7, partie},
     {"XBOARD", 6, ignore},
     {"FRITZ", 5, fritz},
     {"RESET", 5, reset},
     {"PERFT", 5, commande_perft},
+    {"SETBOARD", 8, setboard},
 };
 
 bool correspond(const COMMANDE& c, const std::string& ligne) {
@@ -138,12 +197,13 @@ void annonce_resultat(CEchiquier& e, int code, const char* texte) {
 }
 
 bool traite_ligne(CEchiquier& e, std::string& ligne) {
+  const std::string brute = ligne;
   for (char& c : ligne) c = char(std::toupper(static_cast<unsigned char>(c)));
   bool fin = false;
   for (const COMMANDE& c : commandes) {
-    if (correspond(c, ligne) && c.action(e, ligne, fin)) return !fin;
+    if (correspond(c, ligne) && c.action(e, ligne, brute, fin)) return !fin;
   }
-  std::printf("Error (unknown command): %s\n", ligne.c_str());
+  coup_tape(e, ligne);
   return true;
 }
 
