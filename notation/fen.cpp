@@ -1,0 +1,191 @@
+// FEN text of the engine's position: writing it, and setting the position
+// up from it.
+#include <cstring>
+
+#include "board/echiquier.h"
+#include "board/movegen.h"
+#include "board/setup.h"
+
+namespace {
+
+constexpr char LETTRES_FEN[] = "KQRBNPP";
+
+bool est_blanc(char c) { return c == ' ' || c == '\t'; }
+
+const char* saute_blancs(const char* p) {
+  while (est_blanc(*p)) ++p;
+  return p;
+}
+
+// Piece type of a FEN letter (upper-cased), or -1.
+int type_fen(char c) {
+  switch (c) {
+    case 'K': return ROI;
+    case 'Q': return DAME;
+    case 'R': return TOUR;
+    case 'B': return FOU;
+    case 'N': return CAVALIER;
+    case 'P': return PION_BLANC;
+    default: return -1;
+  }
+}
+
+// Puts a colour's rooks in their castling slots when they stand in the
+// corners in each other's slot (two rooks on one wing are placed in the
+// order they are read, not by corner).
+void range_tours(CEchiquier& e, int couleur) {
+  const int t = couleur == NOIRS ? 18 : 2, base = couleur == NOIRS ? 56 : 0;
+  if (e.echiquier[base + 7] != t && e.echiquier[base] != t + 1) return;
+  const int a = e.pos_piece[t], b = e.pos_piece[t + 1];
+  if (a < 0 || b < 0) return;
+  e.pos_piece[t] = b;
+  e.pos_piece[t + 1] = a;
+  e.echiquier[b] = t;
+  e.echiquier[a] = t + 1;
+}
+
+// Castling state i keeps the 0 that the placement allows only when its
+// letter was given; a state the placement marks as done stays.
+void applique_roques(CEchiquier& e, const bool lettres[4]) {
+  for (int i = 0; i < 4; ++i)
+    if (e.roque[i] == ROQUE_POSSIBLE && !lettres[i]) e.roque[i] = ROQUE_PERDU;
+}
+
+// Square of an en passant field ("e3", "d6") for the side to move, or -1.
+int case_en_passant(const char* p, int trait) {
+  if (p[0] < 'a' || p[0] > 'h') return -1;
+  if (p[1] != (trait == BLANCS ? '6' : '3')) return -1;
+  return (p[1] - '1') * 8 + (p[0] - 'a');
+}
+
+}  // namespace
+
+void CEchiquier::CreeForsythe(char* texte) {
+  char* t = texte;
+  // Placement, rank 8 first
+  for (int r = 7; r >= 0; --r) {
+    int vides = 0;
+    for (int f = 0; f < 8; ++f) {
+      const int s = echiquier[r * 8 + f];
+      const int type = s < VIDE ? type_piece[s] : -1;
+      if (type < ROI || type > PION_NOIR) {
+        ++vides;
+        continue;
+      }
+      if (vides) *t++ = char('0' + vides);
+      vides = 0;
+      *t++ = s >= 16 ? char(LETTRES_FEN[type] + 32) : LETTRES_FEN[type];
+    }
+    if (vides) *t++ = char('0' + vides);
+    if (r > 0) *t++ = '/';
+  }
+  // Side to move, castling, en passant
+  *t++ = ' ';
+  *t++ = trait == BLANCS ? 'w' : 'b';
+  *t++ = ' ';
+  const char* debut_roques = t;
+  if (roque[0] == ROQUE_POSSIBLE) *t++ = 'K';
+  if (roque[2] == ROQUE_POSSIBLE) *t++ = 'Q';
+  if (roque[1] == ROQUE_POSSIBLE) *t++ = 'k';
+  if (roque[3] == ROQUE_POSSIBLE) *t++ = 'q';
+  if (t == debut_roques) *t++ = '-';
+  std::strcpy(t, " -");
+}
+
+int CEchiquier::LitForsythe(const char* texte) {
+  const char* p = saute_blancs(texte);
+  vide_echiquier(*this);
+
+  // Placement: eight files a rank, rank 8 first
+  for (int r = 7; r >= 0; --r) {
+    int f = 0;
+    while (f < 8) {
+      const char c = *p;
+      if (c == 0) {
+        // The text ends inside the placement
+        refuse_position(*this);
+        return -2;
+      }
+      ++p;
+      if (c >= '0' && c <= '9') {
+        f += c - '0';
+        continue;
+      }
+      const bool minuscule = c >= 'a' && c <= 'z';
+      const int type = type_fen(minuscule ? char(c - 32) : c);
+      if (type < 0) {
+        ++f;  // anything else stands for one empty square
+        continue;
+      }
+      const int couleur = minuscule ? NOIRS : BLANCS;
+      const int q = r * 8 + f;
+      const int slot = type == PION_BLANC ? AjoutePion(couleur, q) : AjoutePiece(couleur, type, q);
+      if (slot < 0) {
+        refuse_position(*this);
+        return -2;
+      }
+      ++f;
+    }
+    // The character after a rank: "/" between ranks, the space after rank 1
+    if (*p) ++p;
+  }
+  if (pos_piece[0] < 0 || pos_piece[16] < 0) {
+    refuse_position(*this);
+    return -2;
+  }
+
+  // Side to move
+  p = saute_blancs(p);
+  const int cote = *p == 0 || *p == 'w' || *p == 'W' ? BLANCS : NOIRS;
+  if (*p) ++p;
+  p = saute_blancs(p);
+
+  // Castling: the letters, in the order K Q k q, grant what the placement allows
+  range_tours(*this, BLANCS);
+  range_tours(*this, NOIRS);
+  DroitsRoque();
+  bool lettres[4] = {false, false, false, false};
+  static constexpr struct { char lettre; int etat; } ORDRE[4] = {{'K', 0}, {'Q', 2}, {'k', 1}, {'q', 3}};
+  for (const auto& o : ORDRE) {
+    if (*p == o.lettre) {
+      lettres[o.etat] = true;
+      ++p;
+    }
+  }
+  applique_roques(*this, lettres);
+
+  // En passant field: the rest of the castling field is passed over
+  while (*p && !est_blanc(*p)) ++p;
+  p = saute_blancs(p);
+  const int cible = case_en_passant(p, cote);
+
+  const int r = RecalculePosition(cote);
+  if (r != 0 || cible < 0) return r;
+
+  // A pawn that has just passed the square: take it back and let the
+  // generator replay the double step, which lists the en passant replies.
+  const int avant = cote == BLANCS ? -8 : 8;  // the passing pawn's direction
+  const int arrivee = cible + avant, depart = cible - avant;
+  const int pion = echiquier[arrivee];
+  if (pion == VIDE || type_piece[pion] != (cote == BLANCS ? PION_NOIR : PION_BLANC) ||
+      echiquier[cible] != VIDE || echiquier[depart] != VIDE)
+    return 0;
+  echiquier[arrivee] = VIDE;
+  echiquier[depart] = pion;
+  pos_piece[pion] = depart;
+  CopieEmp(emp);
+  const uint32_t pas = cree_coup(depart, arrivee);
+  const uint32_t res = cote == BLANCS ? genere_blancs(liste_coups, pas, 0, emp)
+                                      : genere_noirs(liste_coups, pas, 0, emp);
+  if (res & COUP_ILLEGAL) {
+    // Cannot happen once the side not to move is known not to be in check;
+    // the pawn goes back to where the text put it.
+    echiquier[depart] = VIDE;
+    echiquier[arrivee] = pion;
+    pos_piece[pion] = arrivee;
+    genere_liste();
+    return 0;
+  }
+  RecupEmp(emp);
+  return 0;
+}

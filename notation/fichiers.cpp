@@ -1,0 +1,146 @@
+// The engine's position files and game files.
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "board/echiquier.h"
+#include "board/setup.h"
+#include "notation/coordonnees.h"
+#include "notation/lecture.h"
+#include "notation/lignes.h"
+
+namespace {
+
+// Longest lines read: position files, game files.
+constexpr size_t TAILLE_LIGNE_POSITION = 64;
+constexpr size_t TAILLE_LIGNE_PARTIE = 256;
+
+bool est_blanc(char c) { return c == ' ' || c == '\t'; }
+
+char* saute_blancs(char* p) {
+  while (est_blanc(*p)) ++p;
+  return p;
+}
+
+// Square of a position-file line ("te1": characters 2 and 3), or -1.
+int case_ligne(const char* ligne) {
+  if (ligne[1] < 'a' || ligne[1] > 'h' || ligne[2] < '1' || ligne[2] > '8') return -1;
+  return (ligne[2] - '1') * 8 + (ligne[1] - 'a');
+}
+
+}  // namespace
+
+int CEchiquier::ChargePosition(const char* nom) {
+  CFichier fichier(nom, "r");
+  if (!fichier.get()) return -1;
+  vide_echiquier(*this);
+
+  // One piece a line
+  int couleur = BLANCS;
+  char ligne[TAILLE_LIGNE_POSITION];
+  while (lit_ligne(fichier.get(), ligne, sizeof ligne)) {
+    for (char* c = ligne; *c; ++c) *c = char(std::tolower(static_cast<unsigned char>(*c)));
+    int type = -1;
+    switch (ligne[0]) {
+      case 'b': couleur = BLANCS; continue;
+      case 'n': couleur = NOIRS; continue;
+      case 'r': type = ROI; break;
+      case 'd': type = DAME; break;
+      case 't': type = TOUR; break;
+      case 'f': type = FOU; break;
+      case 'c': type = CAVALIER; break;
+      case 'p': type = PION_BLANC; break;
+      default: continue;
+    }
+    const int q = ligne[0] ? case_ligne(ligne) : -1;
+    const int slot = type == PION_BLANC ? AjoutePion(couleur, q) : AjoutePiece(couleur, type, q);
+    if (slot < 0) {
+      refuse_position(*this);
+      return -2;
+    }
+  }
+
+  if (pos_piece[0] < 0 || pos_piece[16] < 0) {
+    refuse_position(*this);
+    return -2;
+  }
+  // The side that was listed last is not the one to move
+  DroitsRoque();
+  RecalculePosition(couleur == BLANCS ? NOIRS : BLANCS);
+  return 0;
+}
+
+int CEchiquier::Load(const char* nom, char*) {
+  CFichier fichier(nom, "r");
+  if (!fichier.get()) return -10;
+  Raz();
+  Coup1();
+
+  char ligne[TAILLE_LIGNE_PARTIE];
+  while (lit_ligne(fichier.get(), ligne, sizeof ligne)) {
+    char* p = saute_blancs(ligne);
+
+    // A starting position
+    if (std::strncmp(p, "[FEN", 4) == 0) {
+      p += 4;
+      if (*p == ':') ++p;
+      if (LitForsythe(p) != 0) return -10;
+      continue;
+    }
+    if (!std::isalnum(static_cast<unsigned char>(*p))) continue;
+
+    // Move numbers and moves
+    for (;;) {
+      p = saute_blancs(p);
+      if (std::isdigit(static_cast<unsigned char>(*p))) {
+        while (*p && !est_blanc(*p)) ++p;
+        p = saute_blancs(p);
+      }
+      if (*p == 0 || *p == '.') break;
+      const uint32_t coup = lit_coup_coordonnees(p, trait);
+      if (coup == 0) break;
+      const int r = Joue(coup);
+      // A draw by repetition or fifty moves lets the game go on
+      if (r != 0 && r != 4) return r;
+      while (*p && !est_blanc(*p)) ++p;
+    }
+  }
+  return 0;
+}
+
+namespace {
+
+// Writes the game of `e` in coordinate text, one full move a line, or
+// appended to the file's text as one paragraph closed by " *".
+int ecrit_partie(CEchiquier& e, const char* nom, bool ajout) {
+  CFichier fichier(nom, ajout ? "a+" : "w");
+  std::FILE* f = fichier.get();
+  if (!f) return -10;
+  if (e.depart_standard == 0 && e.fen_depart) std::fprintf(f, "[FEN %s]\n", e.fen_depart);
+
+  const int dernier = e.partie.LitIndex();
+  std::string texte;
+  size_t colonne_texte = 0;
+  for (int i = 0; i <= dernier; ++i) {
+    char t[8];
+    texte_coordonnees(e.partie.LitA(i).coup, t);
+    if (i % 2 == 0) texte = " " + std::to_string(i / 2 + 1) + ". " + t + " ";
+    else texte += t;
+    if (i % 2 == 1 || i == dernier) {
+      if (ajout && i == dernier) texte += " *\n";
+      std::fputs(texte.c_str(), f);
+      colonne_texte += texte.size();
+      if (!ajout || colonne_texte > 60) {
+        std::fputc('\n', f);
+        colonne_texte = 0;
+      }
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int CEchiquier::Save(const char* nom, const char*) { return ecrit_partie(*this, nom, false); }
+
+int CEchiquier::Save(const char* nom, const char*, int) { return ecrit_partie(*this, nom, true); }
