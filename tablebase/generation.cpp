@@ -382,6 +382,11 @@ bool TbGenerate(int classe, std::vector<int8_t> tables[2], std::string* erreur,
     *erreur = std::string(nom) + ": pawns on both sides need en-passant positions, not generated";
     return false;
   }
+  for (int s : TbSuccessorClasses(classe))
+    if (!classes_tb[s].enregistree(0) || !classes_tb[s].enregistree(1)) {
+      *erreur = std::string("the table of ") + TB_DEFINITIONS[s].nom + " is not registered";
+      return false;
+    }
   for (int t = 0; t < 2; t++) {
     g.index[t] = TbIndexFunction(classe, t);
     g.longueur[t] = uint32_t(t ? TB_DEFINITIONS[classe].taille_nbb : TB_DEFINITIONS[classe].taille_nbw);

@@ -98,3 +98,54 @@ TEST_F(TbIndex, DoubledMenCommute) {
 }
 
 }  // namespace
+
+#include "tablebase/gencoups.h"
+#include "tablebase/generation.h"
+
+namespace {
+
+// Every index function, on random legal positions of its class: the index
+// stays below the table length, and positions that differ only by a
+// symmetry the frame folds away share their index.
+TEST_F(TbIndex, LegalPositionsStayInsideTheirTables) {
+  std::mt19937 alea(1);
+  const int POSITIONS[6] = {TB_ROI, TB_DAMES, TB_TOURS, TB_FOUS, TB_CAVALIERS, TB_PIONS};
+  for (int c = 1; c <= TB_NB_CLASSES; c++) {
+    POSITION_GEN p;
+    TbClassPosition(c, p);
+    bool pions = false;
+    for (int h = 0; h < p.nb; h++) pions |= p.genre[h] == TBG_PION;
+    int vus = 0;
+    for (int essai = 0; essai < 20000 && vus < 1500; essai++) {
+      for (int h = 0; h < p.nb; h++) p.case_[h] = int(alea() % 64);
+      p.trait = int(alea() % 2);
+      p.place();
+      if (!TbgLegal(p)) continue;
+      vus++;
+      auto index = [&](const POSITION_GEN& q) {
+        Listes l;
+        for (int h = 0; h < q.nb; h++) {
+          int* liste = q.couleur[h] ? l.b : l.a;
+          int k = POSITIONS[q.genre[h]];
+          while (liste[k] >= 0) k++;
+          liste[k] = q.case_[h];
+        }
+        return TbIndexFunction(c, q.trait)(l.a, l.b, -1, 0);
+      };
+      uint32_t i = index(p);
+      int longueur = p.trait ? TB_DEFINITIONS[c].taille_nbb : TB_DEFINITIONS[c].taille_nbw;
+      ASSERT_LT(i, uint32_t(longueur)) << TB_DEFINITIONS[c].nom << " side " << p.trait;
+      // Mirrored files always fold to the same index.
+      POSITION_GEN m = p;
+      for (int h = 0; h < m.nb; h++) m.case_[h] ^= 7;
+      ASSERT_EQ(index(m), i) << TB_DEFINITIONS[c].nom;
+      if (!pions) {
+        for (int h = 0; h < m.nb; h++) m.case_[h] ^= 63;  // the board turned round
+        ASSERT_EQ(index(m), i) << TB_DEFINITIONS[c].nom;
+      }
+    }
+    EXPECT_GT(vus, 100) << TB_DEFINITIONS[c].nom;
+  }
+}
+
+}  // namespace
