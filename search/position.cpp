@@ -1,0 +1,358 @@
+#include "search/position.h"
+
+#include <cstdlib>
+
+#include "board/tables.h"
+#include "eval/preparation.h"
+#include "search/camp.h"
+#include "search/hash.h"
+
+int valeur_promotion[5] = {4400, 4400, 2200, 1440, 1400};
+
+void prepare_promotions(int phase) {
+  const bool finale = phase >= 3;  // queens and rooks are worth more from phase 3 on
+  valeur_promotion[ROI] = 4400;
+  valeur_promotion[DAME] = finale ? 4640 : 4400;
+  valeur_promotion[TOUR] = finale ? 2320 : 2200;
+  valeur_promotion[FOU] = 1440;
+  valeur_promotion[CAVALIER] = 1400;
+}
+
+namespace {
+
+inline void bascule(EMPILAGE& e, int i) {
+  e.cle_hash ^= zobrist_cle[i];
+  e.verrou_hash ^= zobrist_verrou[i];
+}
+
+inline void bascule_pions(EMPILAGE& e, int i) {
+  e.cle_pions ^= zobrist_cle[i];
+  e.verrou_pions ^= zobrist_verrou[i];
+}
+
+// Key index of side C's castling states.
+template <int C>
+inline int indice_roque(const EMPILAGE& e) {
+  using T = Camp<C>;
+  return T::base_roque + (e.roque[T::roque_roi] == ROQUE_POSSIBLE ? 2 : 0) +
+         (e.roque[T::roque_dame] == ROQUE_POSSIBLE ? 1 : 0);
+}
+
+// Replaces side C's castling index in the keys after its states changed.
+inline void change_indice(EMPILAGE& e, int avant, int apres) {
+  if (avant == apres) return;
+  bascule(e, avant);
+  bascule(e, apres);
+}
+
+// Takes slot c of side V off square q as a capture.
+template <int V>
+inline void retire(EMPILAGE& e, int c, int q) {
+  using T = Camp<V>;
+  const int (*psq)[64] = V == BLANCS ? psq_blanc : psq_noir;
+  const int t = e.type_piece[c];
+  e.pos_piece[c] = -1;
+  e.materiel -= T::signe * e.valeur_piece[c];
+  e.positionnel -= T::signe * psq[t][q];
+  bascule(e, index_cle(c, t, q));
+  if (t == T::pion) {
+    bascule_pions(e, T::base_pion + q);
+    (V == BLANCS ? e.nb_pions_blancs : e.nb_pions_noirs) -= 1;
+  } else {
+    (V == BLANCS ? e.nb_pieces_blanches : e.nb_pieces_noires) -= 1;
+  }
+}
+
+// Moves side M's castling rook from one square to another.
+template <int M>
+inline void deplace_tour(EMPILAGE& e, int tour, int de, int vers) {
+  using T = Camp<M>;
+  const int (*psq)[64] = M == BLANCS ? psq_blanc : psq_noir;
+  const int t = e.type_piece[tour];
+  e.echiquier[de] = VIDE;
+  e.echiquier[vers] = tour;
+  e.pos_piece[tour] = vers;
+  e.positionnel += T::signe * (psq[t][vers] - psq[t][de]);
+  bascule(e, index_cle(tour, t, de));
+  bascule(e, index_cle(tour, t, vers));
+}
+
+// Adds a move, or its four promotions in the order queen, rook, bishop, knight.
+inline uint32_t* ajoute(uint32_t* l, uint32_t m, bool promotion) {
+  if (!promotion) {
+    *l++ = m;
+  } else {
+    *l++ = m | PROMOTION_DAME;
+    *l++ = m | PROMOTION_TOUR;
+    *l++ = m | PROMOTION_FOU;
+    *l++ = m | PROMOTION_CAVALIER;
+  }
+  return l;
+}
+
+// Does a piece of side A among slots debut..end of A's slots attack square k?
+// The king is recognised by its slot, the other pieces by their type.
+template <int A>
+inline bool attaque(const EMPILAGE& e, int k, int debut) {
+  using T = Camp<A>;
+  for (int s = debut; s < T::premier + 16; ++s) {
+    const int q = e.pos_piece[s];
+    if (q < 0) continue;
+    const int d = Tdirection[q][k];
+    if (d == 0) continue;
+    const int t = e.type_piece[s];
+    const int g = Tgenre[std::abs(d)];
+    if (g == 3) {
+      if (t == CAVALIER) return true;
+      continue;
+    }
+    if (q + d == k) {
+      if (s == T::roi) return true;
+      if (g == 2 && t == T::pion && (A == BLANCS ? d > 0 : d < 0)) return true;
+    }
+    const bool glisse = g == 1 ? (t == DAME || t == TOUR) : (t == DAME || t == FOU);
+    if (!glisse || s == T::roi) continue;
+    int x = q + d;
+    while (x != k && e.echiquier[x] == VIDE) x += d;
+    if (x == k) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+template <int M>
+int apply_move(EMPILAGE& e, uint32_t coup) {
+  using T = Camp<M>;
+  constexpr int V = 1 - M;
+  using TV = Camp<V>;
+  const int (*psq)[64] = M == BLANCS ? psq_blanc : psq_noir;
+  const int de = case_depart(coup), vers = case_arrivee(coup);
+  const uint32_t genre = coup & GENRE_COUP;
+  const int s = e.echiquier[de];
+  int prise = e.echiquier[vers];
+  const int type = e.type_piece[s];
+
+  // 1. The piece moves
+  e.echiquier[de] = VIDE;
+  e.echiquier[vers] = s;
+  e.pos_piece[s] = vers;
+
+  // 2. Piece-square sum, 3. keys
+  e.positionnel += T::signe * (psq[type][vers] - psq[type][de]);
+  bascule(e, index_cle(s, type, de));
+  bascule(e, index_cle(s, type, vers));
+  if (type == T::pion) {
+    bascule_pions(e, T::base_pion + de);
+    bascule_pions(e, T::base_pion + vers);
+  }
+
+  // 4. Capture; the victim's castling rights follow its rook slots
+  if (prise != VIDE) {
+    retire<V>(e, prise, vers);
+    const bool roi = prise == TV::tour_roi && e.roque[TV::roque_roi] == ROQUE_POSSIBLE;
+    const bool dame = prise == TV::tour_dame && e.roque[TV::roque_dame] == ROQUE_POSSIBLE;
+    if (roi || dame) {
+      const int avant = indice_roque<V>(e);
+      e.roque[roi ? TV::roque_roi : TV::roque_dame] = ROQUE_PERDU;
+      change_indice(e, avant, indice_roque<V>(e));
+    }
+  }
+
+  // 5. By move kind
+  switch (genre) {
+    case 0:
+      if (e.roque[T::roque_roi] == ROQUE_POSSIBLE || e.roque[T::roque_dame] == ROQUE_POSSIBLE) {
+        const int avant = indice_roque<M>(e);
+        if (s == T::roi) {
+          e.roque[T::roque_roi] = e.roque[T::roque_dame] = ROQUE_PERDU;
+        } else if (s == T::tour_roi) {
+          if (e.roque[T::roque_roi] == ROQUE_POSSIBLE) e.roque[T::roque_roi] = ROQUE_PERDU;
+        } else if (s == T::tour_dame) {
+          if (e.roque[T::roque_dame] == ROQUE_POSSIBLE) e.roque[T::roque_dame] = ROQUE_PERDU;
+        }
+        change_indice(e, avant, indice_roque<M>(e));
+      }
+      break;
+    case PETIT_ROQUE:
+    case GRAND_ROQUE: {
+      const int avant = indice_roque<M>(e);
+      const bool petit = genre == PETIT_ROQUE;
+      if (petit) deplace_tour<M>(e, T::tour_roi, T::rangee_base + 7, T::rangee_base + 5);
+      else deplace_tour<M>(e, T::tour_dame, T::rangee_base, T::rangee_base + 3);
+      e.roque[T::roque_roi] = petit ? ROQUE_FAIT : ROQUE_PERDU;
+      e.roque[T::roque_dame] = petit ? ROQUE_PERDU : ROQUE_FAIT;
+      change_indice(e, avant, T::base_roque);
+      break;
+    }
+    case PRISE_EN_PASSANT: {
+      const int q = vers - T::avant;  // the pawn behind the target
+      prise = e.echiquier[q];
+      e.echiquier[q] = VIDE;
+      if (prise != VIDE) retire<V>(e, prise, q);
+      break;
+    }
+    default: {  // promotion to queen, rook, bishop or knight
+      const int n = int(genre >> 12) - 3;
+      const int valeur = valeur_promotion[n];
+      e.type_piece[s] = n;
+      e.materiel += T::signe * (valeur - e.valeur_piece[s]);
+      e.valeur_piece[s] = valeur;
+      if (M == BLANCS) {
+        ++e.nb_pieces_blanches;
+        --e.nb_pions_blancs;
+      } else {
+        ++e.nb_pieces_noires;
+        --e.nb_pions_noirs;
+      }
+      e.positionnel += T::signe * (psq[n][vers] - psq[type][vers]);
+      bascule(e, index_cle(s, type, vers));
+      bascule(e, index_cle(s, n, vers));
+      bascule_pions(e, T::base_pion + vers);
+      break;
+    }
+  }
+  return prise;
+}
+
+template <int C>
+int generate_all(const EMPILAGE& e, uint32_t* liste) {
+  using T = Camp<C>;
+  uint32_t* l = liste;
+
+  // 1. Every piece, slot by slot
+  for (int s = T::premier; s < T::premier + 16; ++s) {
+    const int de = e.pos_piece[s];
+    if (de < 0) continue;
+    const int t = e.type_piece[s];
+    if (t == T::pion) {
+      const PAS_PION* pas = TdepPion[C][de];
+      while (pas->cible >= 0) {
+        const int occ = e.echiquier[pas->cible];
+        const bool promo = pas->drapeaux & PAS_PROMOTION;
+        if (pas->drapeaux & PAS_POUSSEE) {
+          if (occ != VIDE) {
+            pas += pas->saut;
+            continue;
+          }
+          l = ajoute(l, cree_coup(de, pas->cible), promo);
+        } else if (T::est_adverse(occ)) {
+          l = ajoute(l, cree_coup(de, pas->cible), promo);
+        }
+        ++pas;
+      }
+    } else {
+      const PAS* pas = Tdep[t][de];
+      while (pas->cible >= 0) {
+        const int occ = e.echiquier[pas->cible];
+        if (occ == VIDE) {
+          *l++ = cree_coup(de, pas->cible);
+          ++pas;
+        } else {
+          if (T::est_adverse(occ)) *l++ = cree_coup(de, pas->cible);
+          pas += pas->saut;
+        }
+      }
+    }
+  }
+
+  // 2. En passant after the opponent's double step
+  const uint32_t entree = e.coup_precedent & 0xffff;
+  if (entree != 0 && (entree & GENRE_COUP) == 0) {
+    const int de = case_depart(entree), vers = case_arrivee(entree);
+    const int p = e.echiquier[vers];
+    if (de - vers == 2 * T::avant && rangee(de) == T::rangee_double_adverse && p != VIDE &&
+        e.type_piece[p] == Camp<1 - C>::pion) {
+      const int cible = vers + T::avant;
+      if (colonne(vers) != 0) {
+        const int q = e.echiquier[vers - 1];
+        if (q != VIDE && e.type_piece[q] == T::pion && !T::est_adverse(q))
+          *l++ = cree_coup(vers - 1, cible, PRISE_EN_PASSANT);
+      }
+      if (colonne(vers) != 7) {
+        const int q = e.echiquier[vers + 1];
+        if (q != VIDE && e.type_piece[q] == T::pion && !T::est_adverse(q))
+          *l++ = cree_coup(vers + 1, cible, PRISE_EN_PASSANT);
+      }
+    }
+  }
+
+  // 3. Castling; check and attacked squares are left to the child's legality test
+  const int b = T::rangee_base;
+  if (e.roque[T::roque_roi] == ROQUE_POSSIBLE && e.echiquier[b + 5] == VIDE &&
+      e.echiquier[b + 6] == VIDE)
+    *l++ = T::petit_roque;
+  if (e.roque[T::roque_dame] == ROQUE_POSSIBLE && e.echiquier[b + 3] == VIDE &&
+      e.echiquier[b + 2] == VIDE && e.echiquier[b + 1] == VIDE)
+    *l++ = T::grand_roque;
+
+  *l = 0;
+  return int(l - liste);
+}
+
+template <int C>
+int generate_captures(const EMPILAGE& e, uint32_t* liste) {
+  using T = Camp<C>;
+  constexpr uint32_t SCORE_PROMOTION = 103u << 16;
+  uint32_t* l = liste;
+  for (int s = T::premier; s < T::premier + 16; ++s) {
+    const int de = e.pos_piece[s];
+    if (de < 0) continue;
+    const int t = e.type_piece[s];
+    const int valeur = e.valeur_piece[s];
+    if (t == T::pion) {
+      const PAS_PION* pas = TdepPion[C][de];
+      while (pas->cible >= 0) {
+        const int occ = e.echiquier[pas->cible];
+        const bool promo = pas->drapeaux & PAS_PROMOTION;
+        if (pas->drapeaux & PAS_POUSSEE) {
+          if (occ != VIDE) {
+            pas += pas->saut;
+            continue;
+          }
+          if (promo) *l++ = cree_coup(de, pas->cible, PROMOTION_DAME) | SCORE_PROMOTION;
+        } else if (T::est_adverse(occ)) {
+          if (promo) *l++ = cree_coup(de, pas->cible, PROMOTION_DAME) | SCORE_PROMOTION;
+          else *l++ = cree_coup(de, pas->cible) | uint32_t((e.valeur_piece[occ] - valeur) / 400 + 10) << 16;
+        }
+        ++pas;
+      }
+    } else {
+      const PAS* pas = Tdep[t][de];
+      while (pas->cible >= 0) {
+        const int occ = e.echiquier[pas->cible];
+        if (occ == VIDE) {
+          ++pas;
+          continue;
+        }
+        if (T::est_adverse(occ))
+          *l++ = cree_coup(de, pas->cible) | uint32_t((e.valeur_piece[occ] - valeur) / 400 + 10) << 16;
+        pas += pas->saut;
+      }
+    }
+  }
+  *l = 0;
+  return int(l - liste);
+}
+
+template <int C>
+bool king_capture_test(const EMPILAGE& e, int k) {
+  return attaque<C>(e, k, Camp<C>::premier);
+}
+
+template <int C>
+bool check_test(const EMPILAGE& e) {
+  constexpr int A = 1 - C;
+  return attaque<A>(e, e.pos_piece[Camp<C>::roi], Camp<A>::premier + 1);
+}
+
+template int apply_move<BLANCS>(EMPILAGE&, uint32_t);
+template int apply_move<NOIRS>(EMPILAGE&, uint32_t);
+template int generate_all<BLANCS>(const EMPILAGE&, uint32_t*);
+template int generate_all<NOIRS>(const EMPILAGE&, uint32_t*);
+template int generate_captures<BLANCS>(const EMPILAGE&, uint32_t*);
+template int generate_captures<NOIRS>(const EMPILAGE&, uint32_t*);
+template bool king_capture_test<BLANCS>(const EMPILAGE&, int);
+template bool king_capture_test<NOIRS>(const EMPILAGE&, int);
+template bool check_test<BLANCS>(const EMPILAGE&);
+template bool check_test<NOIRS>(const EMPILAGE&);
