@@ -1,0 +1,22 @@
+// The search driver: iterative deepening at the root with an aspiration
+// window, the opening book first, thinking lines after each new best move.
+#pragma once
+
+#include <cstdint>
+
+#include "board/types.h"
+
+// Searches the root position `noeud` for side `camp` over the legal list
+// `liste` (scored and sorted best first). `limite_profondeur`: in, the last
+// iteration depth allowed; out, the last completed one (unchanged for a
+// book move or a timer failure). Returns the best score, 1 for a book move
+// (first in the list), -32767 when the timer cannot start.
+int pilote_recherche(int camp, uint32_t* liste, int score_precedent, int fenetre,
+                     int profondeur_depart, int temps_normal, int temps_max,
+                     int* limite_profondeur, int nouvelle, EMPILAGE* noeud);
+
+// The score the book path reports: not a mate score.
+inline constexpr int SCORE_LIVRE = 32761;
+
+// 1 while the driver runs; ArreteRecherche only acts then.
+bool recherche_active();
