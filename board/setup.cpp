@@ -39,6 +39,19 @@ void droits_couleur(CEchiquier& e, int couleur) {
   }
 }
 
+// A castling state may stay possible only while its king and rook stand on
+// their initial squares: the generators move the rook slot from its corner.
+void garde_roques(CEchiquier& e) {
+  for (int i = 0; i < 4; ++i) {
+    const int noir = i & 1, petit = i < 2;
+    const int premier = noir ? 16 : 0, base = noir ? 56 : 0;
+    const bool chez_eux = e.pos_piece[premier] == base + 4 &&
+                          e.pos_piece[premier + (petit ? 3 : 2)] == base + (petit ? 7 : 0);
+    int& r = e.roque[i];
+    if (r < ROQUE_PERDU || r > ROQUE_FAIT || (r == ROQUE_POSSIBLE && !chez_eux)) r = ROQUE_PERDU;
+  }
+}
+
 }  // namespace
 
 void vide_echiquier(CEchiquier& e) {
@@ -131,8 +144,10 @@ int CEchiquier::AjoutePion(int couleur, int case_) {
   const int premier = couleur == 1 ? 24 : 8;
   const int f = colonne(case_);
 
-  // The slot of its file, else of a neighbouring file
-  const int essais[5] = {f, f - 1, f + 1, f - 2, f + 2};
+  // The slot of its file, else of a neighbouring file, else the nearest
+  // free one (doubled pawns may have taken the close files)
+  const int essais[15] = {f,     f - 1, f + 1, f - 2, f + 2, f - 3, f + 3, f - 4,
+                          f + 4, f - 5, f + 5, f - 6, f + 6, f - 7, f + 7};
   for (const int g : essais) {
     if (g < 0 || g > 7 || sur_echiquier(*this, premier + g)) continue;
     place(*this, premier + g, couleur == 1 ? PION_NOIR : PION_BLANC, case_);
@@ -184,6 +199,7 @@ int CEchiquier::RecalculePosition(int trait_) {
   }
 
   // Starting FEN, moves of the side to move
+  garde_roques(*this);
   CreeForsythe(alloue_fen_depart());
   if (genere_liste() & COUP_ILLEGAL) {
     // The side not to move is in check: the generator listed nothing
