@@ -2,6 +2,7 @@
 // byte to result.
 #include "tablebase/probe.h"
 
+#include "board/types.h"
 #include "tablebase/cache.h"
 #include "tablebase/classes.h"
 #include "tablebase/index.h"
@@ -10,6 +11,8 @@
 namespace {
 
 // Piece types of the board: king, queen, rook, bishop, knight, pawns.
+static_assert(ROI == 0 && DAME == 1 && TOUR == 2 && FOU == 3 && CAVALIER == 4 &&
+              PION_BLANC == 5 && PION_NOIR == 6);
 const int PREMIERE_POSITION[7] = {TB_ROI, TB_DAMES, TB_TOURS, TB_FOUS,
                                   TB_CAVALIERS, TB_PIONS, TB_PIONS};
 const int COMPTE_SIGNATURE[7] = {-1, 4, 3, 2, 1, 0, 0};
