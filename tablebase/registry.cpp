@@ -2,6 +2,8 @@
 // lookup tree, and the fatal messages of registration.
 #include "tablebase/registry.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +26,17 @@ uint8_t* tampon_cache = nullptr; // block cache buffer
   printf(format, chemin, valeur);
   fflush(stdout);
   exit(1);
+}
+
+// Opens a table file for reading; anything but a regular file is missing.
+FILE* ouvre(const std::string& chemin) {
+  FILE* f = fopen(chemin.c_str(), "rb");
+  struct stat etat;
+  if (f && (fstat(fileno(f), &etat) != 0 || !S_ISREG(etat.st_mode))) {
+    fclose(f);
+    f = nullptr;
+  }
+  return f;
 }
 
 // A node with budget n: [n, n + 1 children]; the tenth level holds values.
@@ -129,7 +142,7 @@ int TbRegister(const char* repertoire, int classe, int camp) {
   // 3. A plain file.
   DESCRIPTEUR_COMPRESSE* d = nullptr;
   long longueur = 0;
-  FILE* f = fopen(chemin.c_str(), "rb");
+  FILE* f = ouvre(chemin);
   if (f) {
     if (fseek(f, 0, SEEK_END) != 0) fatal("*** Seek in %s failed\n", chemin.c_str());
     longueur = ftell(f);
@@ -139,10 +152,10 @@ int TbRegister(const char* repertoire, int classe, int camp) {
   } else {
     // 4. A compressed file under its long or short name.
     chemin += ".emd";
-    f = fopen(chemin.c_str(), "rb");
+    f = ouvre(chemin);
     if (!f) {
       chemin.erase(chemin.size() - 8, 1);
-      f = fopen(chemin.c_str(), "rb");
+      f = ouvre(chemin);
     }
     if (!f) return 0;
     nb_compresses++;

@@ -103,6 +103,17 @@ TEST_F(TbRegistry, EmptyDirectoryIsCurrentOne) {
   ASSERT_EQ(chdir(ici), 0);
 }
 
+TEST_F(TbRegistry, WhatCannotBeReadIsMissing) {
+  Repertoire r;
+  ASSERT_EQ(mkdir((r / "kqk.nbw").c_str(), 0700), 0);  // a directory, not a table
+  std::vector<uint8_t> t = motif("kqk", 0);
+  tb_test::ecrit(r / "kqknbw.emd", TbCompressTable(t.data(), t.size()));
+  TbInit(r.chemin.c_str());
+  EXPECT_EQ(classes_tb[5].fichier[0], r / "kqknbw.emd");
+  TbInit((r.chemin + "/nowhere").c_str());
+  EXPECT_FALSE(classes_tb[5].enregistree(0));
+}
+
 TEST_F(TbRegistry, LongPathsHaveNoLimit) {
   Repertoire r;
   std::string profond = r.chemin;
