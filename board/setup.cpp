@@ -72,6 +72,7 @@ void refuse_position(CEchiquier& e) {
   e.coup_prevu = 0;
   e.reponse_prevue = 0;
   e.depart_standard = 0;
+  if (e.fen_depart) e.fen_depart[0] = 0;  // no starting position to save
   e.fin_partie = 1;
 }
 

@@ -116,7 +116,7 @@ int ecrit_partie(CEchiquier& e, const char* nom, bool ajout) {
   CFichier fichier(nom, ajout ? "a+" : "w");
   std::FILE* f = fichier.get();
   if (!f) return -10;
-  if (e.depart_standard == 0 && e.fen_depart) std::fprintf(f, "[FEN %s]\n", e.fen_depart);
+  if (e.depart_standard == 0 && e.fen_depart && e.fen_depart[0]) std::fprintf(f, "[FEN %s]\n", e.fen_depart);
 
   const int dernier = e.partie.LitIndex();
   std::string texte;

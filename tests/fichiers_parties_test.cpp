@@ -147,6 +147,14 @@ TEST_F(Fichiers, SaveAppendsGamesAsParagraphs) {
   EXPECT_EQ(e.LitIndexCourant(), 10);
 }
 
+TEST_F(Fichiers, SaveAfterARefusedSetUpWritesNoStartingPosition) {
+  ASSERT_EQ(e.LitForsythe("4k3/8/8/8/8/8/4P3/4K3 w - -"), 0);
+  ASSERT_EQ(e.LitForsythe("4k3/8/8/8/8/8/4P3/8 w - -"), -2);
+  const std::string nom = nouveau_nom();
+  ASSERT_EQ(e.Save(nom.c_str()), 0);
+  EXPECT_EQ(lit(nom), "");
+}
+
 TEST_F(Fichiers, SaveFailsOnAFileThatCannotBeOpened) {
   EXPECT_EQ(e.Save("/nonexistent/pellarq/game"), -10);
   EXPECT_EQ(e.Save("/nonexistent/pellarq/game", nullptr, 1), -10);
