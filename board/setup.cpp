@@ -32,7 +32,7 @@ void droits_couleur(CEchiquier& e, int couleur) {
     if (e.pos_piece[premier + 3] == base + 7) petit = ROQUE_POSSIBLE;
     if (e.pos_piece[premier + 2] == base) grand = ROQUE_POSSIBLE;
   }
-  // A king away from its square with no castling left is taken as castled
+  // With no castling left, the king is taken as castled on its wing
   if (petit == ROQUE_PERDU && grand == ROQUE_PERDU && roi >= 0) {
     if (colonne(roi) <= 3) grand = ROQUE_FAIT;
     else petit = ROQUE_FAIT;
