@@ -9,6 +9,7 @@
 #include "board/echiquier.h"
 #include "board/perft.h"
 #include "notation/lecture.h"
+#include "eval/evaluation.h"
 #include "search/hash.h"
 
 drapeau_atomique anticipation_active{0};
@@ -72,6 +73,12 @@ bool nouvelle_partie(CEchiquier& e, std::string&, const std::string&, bool&) {
 
 bool print(CEchiquier& e, std::string&, const std::string&, bool&) {
   e.AfficheEchiquier();
+  return true;
+}
+
+// "EVAL": the static evaluation of the position for the side to move.
+bool commande_eval(CEchiquier& e, std::string&, const std::string&, bool&) {
+  std::printf("Eval: %d\n", evalue_position(e));
   return true;
 }
 
@@ -169,6 +176,7 @@ const COMMANDE commandes[] = {
     {"POSITION ", 9, position},
     {"PRINT", 0, print},
     {"PARTIE ", 7, partie},
+    {"EVAL", 0, commande_eval},
     {"XBOARD", 6, ignore},
     {"FRITZ", 5, fritz},
     {"RESET", 5, reset},

@@ -1,0 +1,58 @@
+// Mobility of the pieces and their pressure on the zones of both kings.
+#include "board/tables.h"
+#include "eval/termes.h"
+
+namespace {
+
+// What one side's pieces gathered on their walks.
+struct BILAN {
+  int mobilite;  // empty and enemy-held targets, minus 12 per blocked piece
+  int attaque;   // targets next to or on the enemy king's square
+  int defense;   // targets next to the own king
+};
+
+template <int C>
+BILAN parcours(const EMPILAGE* e) {
+  constexpr int premier = C == BLANCS ? 0 : 16;           // own king slot
+  constexpr int pion_adverse = C == BLANCS ? 24 : 8;      // first enemy pawn slot
+  const int roi = e->pos_piece[premier] & 63;
+  const int roi_adverse = e->pos_piece[16 - premier] & 63;
+  BILAN b{0, 0, 0};
+  // The queen, rooks, bishops and knights of the initial set; promoted
+  // pieces in pawn slots take no part.
+  for (int s = premier + 1; s <= premier + 7; ++s) {
+    const int q = e->pos_piece[s];
+    const int t = e->type_piece[s];
+    if (q < 0 || q > 63 || t < DAME || t > CAVALIER) continue;
+    int libres = 0;
+    for (const PAS* p = Tdep[t][q]; p->cible >= 0;) {
+      const int x = p->cible;
+      const int occupant = e->echiquier[x];
+      const bool vide = occupant == VIDE;
+      if (vide) {
+        ++b.mobilite;
+        ++libres;
+      } else if (C == BLANCS ? (occupant >= 16 && occupant < 32) : occupant < 16) {
+        ++b.mobilite;
+      }
+      if (Tdistance[x][roi_adverse] < 2)
+        b.attaque += occupant >= pion_adverse && occupant < pion_adverse + 8 ? 3 : 6;
+      if (Tdistance[x][roi] == 1) b.defense += 3;
+      p += vide ? 1 : p->saut;
+    }
+    if (libres == 0 && s != premier + 2 && s != premier + 3) b.mobilite -= 12;
+  }
+  return b;
+}
+
+}  // namespace
+
+int mobilite_pieces(const EMPILAGE* e) {
+  const BILAN blancs = parcours<BLANCS>(e);
+  const BILAN noirs = parcours<NOIRS>(e);
+  int m = blancs.mobilite - noirs.mobilite + blancs.attaque - noirs.attaque;
+  // A king under attack counts its defenders
+  if (e->nb_pieces_noires > 1 && noirs.attaque > 5) m += blancs.defense;
+  if (e->nb_pieces_blanches > 1 && blancs.attaque > 5) m -= noirs.defense;
+  return m;
+}

@@ -1,0 +1,139 @@
+// King safety: pawn shelter, castling, the king's square and the open
+// centre, counted as danger for each king.
+#include <algorithm>
+
+#include "board/tables.h"
+#include "eval/cases.h"
+#include "eval/termes.h"
+
+using namespace cases;
+
+// clang-format off
+const int danger_roi_blanc[64] = {
+  4, 2, 3, 4, 4, 2, 1, 2,
+  4, 3, 3, 7, 7, 3, 2, 2,
+  6, 4, 6, 7, 7, 6, 4, 6,
+  8, 5, 6, 8, 8, 6, 5, 8,
+  8, 5, 6, 8, 8, 6, 5, 8,
+  8, 5, 6, 8, 8, 6, 5, 8,
+  8, 5, 6, 8, 8, 6, 5, 8,
+  8, 5, 6, 8, 8, 6, 5, 8,
+};
+const int danger_roi_noir[64] = {
+  8, 5, 6, 8, 8, 6, 5, 8,
+  8, 5, 6, 8, 8, 6, 5, 8,
+  8, 5, 6, 8, 8, 6, 5, 8,
+  8, 5, 6, 8, 8, 6, 5, 8,
+  8, 5, 6, 8, 8, 6, 5, 8,
+  6, 4, 6, 7, 7, 6, 4, 6,
+  4, 3, 3, 7, 7, 3, 2, 2,
+  4, 2, 3, 4, 4, 2, 1, 2,
+};
+// clang-format on
+
+namespace {
+
+// What distinguishes the two kings. Squares are written from White's side
+// and turned to Black's by `vue`.
+template <int C>
+struct Roi {
+  static constexpr int roi = C == BLANCS ? 0 : 16;               // own king slot
+  static constexpr int premier_pion = roi + 8;                   // own a-pawn slot
+  static constexpr int fou_c = roi + 4, fou_f = roi + 5;         // own bishop slots
+  static constexpr int dame_adverse = C == BLANCS ? 17 : 1;
+  static constexpr int fou_c_adverse = C == BLANCS ? 20 : 4;
+  static constexpr int fou_f_adverse = C == BLANCS ? 21 : 5;
+  static constexpr int roque_roi = C == BLANCS ? 0 : 1, roque_dame = C == BLANCS ? 2 : 3;
+  static constexpr int roque_roi_adverse = 1 - roque_roi, roque_dame_adverse = 5 - roque_dame;
+  static constexpr const int* danger = C == BLANCS ? danger_roi_blanc : danger_roi_noir;
+  static constexpr int vue(int q) { return C == BLANCS ? q : q ^ 56; }
+};
+
+bool slot_pion(int s) { return (s >= 8 && s <= 15) || (s >= 24 && s <= 31); }
+bool slot_pion_blanc(int s) { return s >= 8 && s <= 15; }
+bool slot_pion_noir(int s) { return s >= 24 && s <= 31; }
+
+// A file with no pawn slot of either colour on ranks 2 to 7.
+bool colonne_sans_pion(const EMPILAGE* e, int f) {
+  for (int r = 1; r <= 6; ++r)
+    if (slot_pion(e->echiquier[r * 8 + f])) return false;
+  return true;
+}
+
+// Shelter of one file: the first own pawn slot in front of the king.
+template <int C>
+int abri(const EMPILAGE* e, int f) {
+  using R = Roi<C>;
+  static constexpr int POIDS[7] = {0, 0, 2, 3, 4, 4, 4};
+  for (int r = 1; r <= 6; ++r) {
+    const int s = e->echiquier[R::vue(r * 8 + f)];
+    if (s >= R::premier_pion && s < R::premier_pion + 8) return POIDS[r];
+  }
+  for (int r = 4; r <= 6; ++r)
+    if (slot_pion(e->echiquier[R::vue(r * 8 + f)])) return 4;
+  return 8;
+}
+
+template <int C>
+int danger(const EMPILAGE* e) {
+  using R = Roi<C>;
+  const int* pos = e->pos_piece;
+  const int roi = pos[R::roi] & 63;
+  const int f = colonne(roi);
+  const bool aile_dame = f < 4;
+  const auto pion_adverse = [&](int q) {
+    const int s = e->echiquier[R::vue(q)];
+    return C == BLANCS ? slot_pion_noir(s) : slot_pion_blanc(s);
+  };
+  const auto sur = [&](int s, int q) { return pos[s] == R::vue(q); };
+
+  // Shelter of the three files of the king's wing
+  int d = 0;
+  if (aile_dame) d = abri<C>(e, 2) + abri<C>(e, 1) + abri<C>(e, 0);
+  else d = abri<C>(e, 5) + abri<C>(e, 6) + abri<C>(e, 7);
+
+  // A castled king behind a broken shelter
+  if (d > 7) {
+    const bool roque = e->roque[aile_dame ? R::roque_dame : R::roque_roi] == ROQUE_FAIT;
+    const bool roque_adverse = e->roque[aile_dame ? R::roque_dame_adverse : R::roque_roi_adverse] == ROQUE_FAIT;
+    if (roque) d += roque_adverse ? 2 : 3;
+  }
+
+  // The king's square
+  d += R::danger[roi];
+
+  // With both castling states decided: fianchetto holes and the open centre
+  if (e->roque[R::roque_roi] != ROQUE_POSSIBLE && e->roque[R::roque_dame] != ROQUE_POSSIBLE) {
+    if (aile_dame) {
+      const int pion_b = R::premier_pion + 1;
+      if (!sur(pion_b, B2)) {
+        if (sur(pion_b, B3) && Tdistance[roi][R::vue(B2)] == 1 &&
+            (sur(R::fou_c, A1) || sur(R::fou_c, C1) || sur(R::fou_c, B2)))
+          d -= 2;
+        if (pos[R::dame_adverse] >= 0 && (pion_adverse(A3) || pion_adverse(C3) ||
+                                          sur(R::fou_f_adverse, A3) || sur(R::fou_f_adverse, C3)))
+          d += 10;
+      }
+    } else {
+      const int pion_g = R::premier_pion + 6;
+      if (!sur(pion_g, G2)) {
+        if (sur(pion_g, G3) && Tdistance[roi][R::vue(G2)] == 1 &&
+            (sur(R::fou_f, F1) || sur(R::fou_f, H1) || sur(R::fou_f, G2)))
+          d -= 2;
+        if (pos[R::dame_adverse] >= 0 && (pion_adverse(F3) || pion_adverse(H3) ||
+                                          sur(R::fou_c_adverse, F3) || sur(R::fou_c_adverse, H3)))
+          d += 10;
+      }
+    }
+    if (f == 3 || f == 4) d += 8 * (colonne_sans_pion(e, 3) + colonne_sans_pion(e, 4));
+  }
+  return d;
+}
+
+}  // namespace
+
+int danger_roi(const EMPILAGE* e, int camp) { return camp == BLANCS ? danger<BLANCS>(e) : danger<NOIRS>(e); }
+
+int securite_rois(const EMPILAGE* e) {
+  return (std::min(danger<NOIRS>(e), 25) - std::min(danger<BLANCS>(e), 25)) * 16;
+}
