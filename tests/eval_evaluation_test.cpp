@@ -254,7 +254,20 @@ TEST(EvalCommande, EvalLeavesTheBoardTheTablesAndTheCacheAlone) {
 }
 
 TEST(EvalCommande, EvalThroughTheCommandLoop) {
-  const RESULTAT_PROGRAMME r = lance_programme("NEW\neval\nPRINT\nQUIT\n");
+  RESULTAT_PROGRAMME r = lance_programme("NEW\neval\nPRINT\nQUIT\n");
   EXPECT_EQ(r.statut, 0);
   EXPECT_NE(r.sortie.find("Eval: 0\nTCFDRFCT\n"), std::string::npos) << r.sortie;
+
+  // Positions set up with SETBOARD and reached by moves answer what the
+  // engine object computes for them
+  const char* fen = "r4rk1/1bq1bppp/p2ppn2/1p6/3NP3/1BN1B3/PPP1QPPP/2KR3R b - - 3 12";
+  CEchiquier e;
+  ASSERT_EQ(e.LitForsythe(fen), 0);
+  const int attendu = evalue_position(e);
+  ASSERT_EQ(joue_suite(e, "e6e5 d4f5"), 0);
+  const int apres = evalue_position(e);
+  r = lance_programme(std::string("FORCE\nSETBOARD ") + fen + "\nEVAL\nE6E5\nD4F5\nEVAL\nQUIT\n");
+  EXPECT_NE(r.sortie.find("Eval: " + std::to_string(attendu) + "\n"), std::string::npos) << r.sortie;
+  EXPECT_NE(r.sortie.find("Eval: " + std::to_string(apres) + "\n"), std::string::npos) << r.sortie;
+  EXPECT_NE(attendu, apres);
 }
