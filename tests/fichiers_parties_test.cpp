@@ -106,7 +106,7 @@ TEST_F(Fichiers, SaveThenLoadGivesTheSameGame) {
   ASSERT_EQ(e.Save(nom.c_str()), 0);
   EXPECT_EQ(lit(nom),
             " 1. e2e4 e7e5\n 2. g1f3 b8c6\n 3. f1c4 g8f6\n 4. O-O f8c5\n 5. d2d4 e5d4\n 6. c2c3 \n");
-  const std::string avant_fen = fen(), avant_coups = coups();
+  const std::string avant_fen = fen();
   CEchiquier f;
   f.AlloueHashTable(13);
   EXPECT_EQ(f.Load(nom.c_str()), 0);
