@@ -123,7 +123,9 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   // 1. Abort test
   if (lit_drapeau(arret_recherche)) throw RECHERCHE_ABANDONNEE{};
 
-  // 2. Copy the parent's node and apply the entering move
+  // 2. Copy the parent's node and apply the entering move. Below the root,
+  // whose phase the preparation wrote, promoted pawns take that phase's values.
+  if (parent->ply == 0) prepare_promotions(parent->phase);
   EMPILAGE e = *parent;
   coup &= 0xffff;
   int prise = VIDE, de = 0, vers = 0;

@@ -10,7 +10,8 @@
 #include "board/types.h"
 
 // Values a pawn takes when it promotes, by piece type (king to knight), for
-// the phase of the search root; written by prepare_promotions.
+// the phase of the search root; written by prepare_promotions, which the
+// search calls for every child of a root (a node at ply 0).
 extern int valeur_promotion[5];
 
 // Sets valeur_promotion from the root phase that prepare_recherche returned,

@@ -254,6 +254,18 @@ TEST_F(SearchAlphaBeta, BareKingsAreADrawNearTheRoot) {
   EXPECT_EQ(recherche_noirs(coup_texte("d3c3"), LEGAL_SEUL + TEST_LEGAL, 0, 0, 0, &r), 0);
 }
 
+TEST_F(SearchAlphaBeta, PromotionsTakeTheValuesOfTheRootPhase) {
+  place_fen(b, "8/1P6/8/8/8/5k2/8/2K5 w -");
+  EMPILAGE r = *b.emp;
+  compute_keys(&r);
+  ASSERT_GE(prepare_recherche(&r), 3);
+  prepare_promotions(0);
+  ply_max_extension = 3;
+  recherche_noirs(coup_texte("b7b8q"), TEST_LEGAL, UN_PLY, -INFINI, INFINI, &r);
+  EXPECT_EQ(valeur_promotion[DAME], 4640);
+  EXPECT_EQ(valeur_promotion[TOUR], 2320);
+}
+
 TEST_F(SearchAlphaBeta, CastlingThroughAttackIsIllegal) {
   place_fen(b, "4k3/8/8/8/8/8/5r2/R3K2R w KQ");
   EMPILAGE r = racine_de(b);
