@@ -8,6 +8,11 @@
 
 #include "board/echiquier.h"
 #include "board/perft.h"
+#include "frontend/edition.h"
+#include "frontend/niveau.h"
+#include "frontend/protocole.h"
+#include "frontend/bench.h"
+#include "frontend/reflexion.h"
 #include "notation/lecture.h"
 #include "eval/evaluation.h"
 #include "search/hash.h"
@@ -24,20 +29,149 @@ namespace {
 using action_commande = bool (*)(CEchiquier& e, std::string& ligne, const std::string& brute,
                                  bool& fin);
 
+// How a command treats a running thinking thread.
+enum ARRET {
+  CONTINUE,   // leaves it running
+  ARRETE,     // stops it first; a search of the engine's own move ends with that move
+  ABANDONNE,  // stops it first; in version-2 mode a move being searched is dropped
+};
+
 struct COMMANDE {
   const char* mot;  // keyword
   int prefixe;      // 0: the whole line equals it; n: its first n characters do
+  ARRET arret;      // what happens to a running thinking thread first
   action_commande action;
 };
 
+uint32_t debut_analyse = 0;  // tick count when the analysis search last started; written by the loop
+
+// In analysis mode, a new position is analysed at once.
+void relance_analyse(CEchiquier& e) {
+  if (!lit_drapeau(mode_analyse)) return;
+  debut_analyse = compte_ticks();
+  demarrer_reflexion(e);
+}
+
 bool ignore(CEchiquier&, std::string&, const std::string&, bool&) { return true; }
+
+// "GO": think about a move for the side to move. While pondering, the
+// pondering is stopped first; while searching, nothing happens.
+bool go(CEchiquier& e, std::string&, const std::string&, bool&) {
+  if (lit_drapeau(reflexion_en_cours) && lit_drapeau(anticipation_en_cours)) arreter_reflexion();
+  if (lit_drapeau(mode_analyse) && !lit_drapeau(reflexion_en_cours)) debut_analyse = compte_ticks();
+  demarrer_reflexion(e);
+  return true;
+}
+
+// "LEVEL mps base inc".
+bool level(CEchiquier&, std::string& ligne, const std::string&, bool&) {
+  if (!commande_level(ligne.c_str())) std::printf("Error (command not legal)\n");
+  secondes_par_coup = 0;
+  return true;
+}
+
+// "TIME n": the engine's clock in centiseconds.
+bool commande_time(CEchiquier&, std::string& ligne, const std::string&, bool&) {
+  const int n = lit_centisecondes(ligne.c_str(), 4);
+  if (n != 0) {
+    temps_restant = n / 100;
+    temps_recu = 1;
+  }
+  return true;
+}
+
+bool exit_analyse(CEchiquier&, std::string&, const std::string&, bool&) {
+  echange_atomique(mode_analyse, 0);
+  return true;
+}
+
+// "EDIT": piece lines until "."; the end of input ends the program.
+bool edit(CEchiquier& e, std::string&, const std::string&, bool& fin) {
+  bool fin_entree = false;
+  mode_edition(e, e.trait, &fin_entree);
+  fin = fin_entree;
+  if (!fin) relance_analyse(e);
+  return true;
+}
+
+// "PROTOVER n": version 2 and later get the feature line and "move" lines.
+bool protover(CEchiquier&, std::string& ligne, const std::string&, bool&) {
+  if (std::atoi(ligne.c_str() + 8) >= 2) {
+    std::fputs(ligne_features().c_str(), stdout);
+    echange_atomique(protocole_v2, 1);
+  }
+  return true;
+}
+
+// "PING n": "pong n" once everything before it has taken effect.
+bool ping(CEchiquier&, std::string&, const std::string& brute, bool&) {
+  size_t i = 4;
+  while (i < brute.size() && brute[i] == ' ') ++i;
+  commande_ping(brute.substr(i));
+  return true;
+}
+
+// "ST n": n seconds for every search, until a LEVEL.
+bool st(CEchiquier&, std::string& ligne, const std::string&, bool&) {
+  const int n = std::atoi(ligne.c_str() + 3);
+  if (n <= 0) std::printf("Error (command not legal): %s\n", ligne.c_str());
+  else secondes_par_coup = n;
+  return true;
+}
+
+// "SD n": thinking lines stop at depth n, until NEW or another SD.
+bool sd(CEchiquier&, std::string& ligne, const std::string&, bool&) {
+  const int n = std::atoi(ligne.c_str() + 3);
+  if (n <= 0) std::printf("Error (command not legal): %s\n", ligne.c_str());
+  else profondeur_max_sd = n;
+  return true;
+}
+
+// "ANALYZE": search the position without playing, thinking lines on.
+bool analyze(CEchiquier& e, std::string&, const std::string&, bool&) {
+  echange_atomique(mode_analyse, 1);
+  echange_atomique(post_actif, 1);
+  relance_analyse(e);
+  return true;
+}
+
+bool hint(CEchiquier& e, std::string&, const std::string&, bool&) {
+  std::fputs(ligne_hint(e).c_str(), stdout);
+  return true;
+}
+
+bool bk(CEchiquier& e, std::string&, const std::string&, bool&) {
+  std::fputs(lignes_bk(e).c_str(), stdout);
+  return true;
+}
+
+// "MEMORY n": the tables resized to fit n megabytes.
+bool memory(CEchiquier& e, std::string& ligne, const std::string&, bool&) {
+  const long n = std::atol(ligne.c_str() + 6);
+  if (n > 0) e.AlloueHashTable(exposant_memoire(n));
+  return true;
+}
+
+// "BENCH [depth]": the fixed searches of the built-in positions.
+bool bench(CEchiquier& e, std::string& ligne, const std::string&, bool&) {
+  if (ligne.size() > 5 && ligne[5] != ' ') return false;
+  lance_bench(e, std::atoi(ligne.c_str() + 5), stdout);
+  return true;
+}
 
 bool force(CEchiquier&, std::string&, const std::string&, bool&) {
   mode_force = 1;
   return true;
 }
 
-bool point(CEchiquier&, std::string&, const std::string&, bool&) { return lit_drapeau(post_actif) != 0; }
+// ".": the analysis report in analysis mode; otherwise ignored when POST is on.
+bool point(CEchiquier& e, std::string&, const std::string&, bool&) {
+  if (lit_drapeau(mode_analyse)) {
+    std::fputs(ligne_stat01(e, debut_analyse).c_str(), stdout);
+    return true;
+  }
+  return lit_drapeau(post_actif) != 0;
+}
 
 bool post(CEchiquier&, std::string&, const std::string&, bool&) {
   echange_atomique(post_actif, 1);
@@ -66,8 +200,10 @@ bool quit(CEchiquier&, std::string&, const std::string&, bool& fin) {
 
 bool nouvelle_partie(CEchiquier& e, std::string&, const std::string&, bool&) {
   mode_force = 0;
+  profondeur_max_sd = 0;
   e.Raz();
   e.Coup1();
+  relance_analyse(e);
   return true;
 }
 
@@ -129,6 +265,7 @@ bool partie(CEchiquier& e, std::string&, const std::string& brute, bool&) {
 bool setboard(CEchiquier& e, std::string& ligne, const std::string& brute, bool&) {
   if (ligne.size() > 8 && ligne[8] != ' ') return false;
   if (e.LitForsythe(brute.c_str() + 8) != 0) std::printf("tellusererror Illegal position\n");
+  else relance_analyse(e);
   return true;
 }
 
@@ -139,8 +276,11 @@ void coup_tape(CEchiquier& e, std::string& ligne) {
     std::printf("Error (unknown command): %s\n", ligne.c_str());
     return;
   }
+  arreter_reflexion();
   const int code = e.Joue(coup);
   if (code != 0) annonce_resultat(e, code, ligne.c_str());
+  if (lit_drapeau(mode_analyse)) relance_analyse(e);
+  else if ((code == 0 || code >= 4) && !mode_force) demarrer_reflexion(e);
 }
 
 // "PERFT n": leaf counts of every root move, then the total.
@@ -160,28 +300,53 @@ bool commande_perft(CEchiquier& e, std::string& ligne, const std::string&, bool&
 
 // The keyword table, tested in order.
 const COMMANDE commandes[] = {
-    {"FORCE", 0, force},
-    {"UNDO", 0, undo},
-    {"REMOVE", 0, remove},
-    {"WHITE", 0, ignore},
-    {"BLACK", 0, ignore},
-    {".", 0, point},
-    {"POST", 0, post},
-    {"NOPOST", 0, nopost},
-    {"HARD", 0, hard},
-    {"EASY", 0, easy},
-    {"QUIT", 0, quit},
-    {"NEW", 0, nouvelle_partie},
-    {"RESULT", 6, ignore},
-    {"POSITION ", 9, position},
-    {"PRINT", 0, print},
-    {"PARTIE ", 7, partie},
-    {"EVAL", 0, commande_eval},
-    {"XBOARD", 6, ignore},
-    {"FRITZ", 5, fritz},
-    {"RESET", 5, reset},
-    {"PERFT", 5, commande_perft},
-    {"SETBOARD", 8, setboard},
+    {"GO", 0, CONTINUE, go},
+    {"FORCE", 0, ABANDONNE, force},
+    {"?", 0, ARRETE, ignore},
+    {"UNDO", 0, ABANDONNE, undo},
+    {"REMOVE", 0, ABANDONNE, remove},
+    {"LEVEL", 5, CONTINUE, level},
+    {"TIME", 4, CONTINUE, commande_time},
+    {"OTIM", 4, CONTINUE, ignore},
+    {"EXIT", 0, ARRETE, exit_analyse},
+    {"WHITE", 0, CONTINUE, ignore},
+    {"BLACK", 0, CONTINUE, ignore},
+    {".", 0, CONTINUE, point},
+    {"POST", 0, CONTINUE, post},
+    {"NOPOST", 0, CONTINUE, nopost},
+    {"HARD", 0, CONTINUE, hard},
+    {"EASY", 0, CONTINUE, easy},
+    {"QUIT", 0, ABANDONNE, quit},
+    {"NEW", 0, ABANDONNE, nouvelle_partie},
+    {"RESULT", 6, ABANDONNE, ignore},
+    {"EDIT", 0, ABANDONNE, edit},
+    {"POSITION ", 9, ABANDONNE, position},
+    {"PRINT", 0, CONTINUE, print},
+    {"PARTIE ", 7, ABANDONNE, partie},
+    {"EVAL", 0, CONTINUE, commande_eval},
+    {"XBOARD", 6, CONTINUE, ignore},
+    {"FRITZ", 5, CONTINUE, fritz},
+    {"RESET", 5, CONTINUE, reset},
+    {"PERFT", 5, CONTINUE, commande_perft},
+    {"SETBOARD", 8, ABANDONNE, setboard},
+    {"PROTOVER", 8, CONTINUE, protover},
+    {"ACCEPTED", 8, CONTINUE, ignore},
+    {"REJECTED", 8, CONTINUE, ignore},
+    {"PING", 4, CONTINUE, ping},
+    {"ST ", 3, CONTINUE, st},
+    {"SD ", 3, CONTINUE, sd},
+    {"ANALYZE", 0, ABANDONNE, analyze},
+    {"HINT", 0, CONTINUE, hint},
+    {"BK", 0, CONTINUE, bk},
+    {"RANDOM", 0, CONTINUE, ignore},
+    {"COMPUTER", 0, CONTINUE, ignore},
+    {"NAME", 4, CONTINUE, ignore},
+    {"RATING", 6, CONTINUE, ignore},
+    {"ICS", 3, CONTINUE, ignore},
+    {"VARIANT NORMAL", 0, CONTINUE, ignore},
+    {"DRAW", 0, CONTINUE, ignore},
+    {"MEMORY", 6, ABANDONNE, memory},
+    {"BENCH", 5, ABANDONNE, bench},
 };
 
 bool correspond(const COMMANDE& c, const std::string& ligne) {
@@ -209,7 +374,9 @@ bool traite_ligne(CEchiquier& e, std::string& ligne) {
   for (char& c : ligne) c = char(std::toupper(static_cast<unsigned char>(c)));
   bool fin = false;
   for (const COMMANDE& c : commandes) {
-    if (correspond(c, ligne) && c.action(e, ligne, brute, fin)) return !fin;
+    if (!correspond(c, ligne)) continue;
+    if (c.arret != CONTINUE) arreter_reflexion(c.arret == ABANDONNE && lit_drapeau(protocole_v2));
+    if (c.action(e, ligne, brute, fin)) return !fin;
   }
   coup_tape(e, ligne);
   return true;
@@ -224,6 +391,7 @@ int boucle_commandes(CEchiquier& e) {
     if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
     if (!traite_ligne(e, ligne)) break;
   }
+  arreter_reflexion();
   std::fflush(stdout);
   return 0;
 }

@@ -1,4 +1,5 @@
 // The console program: the engine driven over standard input and output.
+#include <csignal>
 #include <cstdio>
 
 #include "board/echiquier.h"
@@ -8,6 +9,8 @@
 CEchiquier moteur;
 
 int main() {
+  // GUIs send SIGINT to engines that did not say otherwise; it must not end a game.
+  std::signal(SIGINT, SIG_IGN);
   moteur.Coup1();
   moteur.Langage();
   std::setvbuf(stdin, nullptr, _IONBF, 0);

@@ -8,6 +8,7 @@
 #include "frontend/boucle.h"
 #include "frontend/livre.h"
 #include "frontend/niveau.h"
+#include "frontend/protocole.h"
 #include "notation/coordonnees.h"
 #include "platform/fil.h"
 #include "search/arret.h"
@@ -15,6 +16,11 @@
 drapeau_atomique reflexion_en_cours{0};
 drapeau_atomique arret_demande{0};
 drapeau_atomique anticipation_en_cours{0};
+
+namespace {
+// The loop stops the thread and wants no move played; written by arreter_reflexion.
+drapeau_atomique coup_abandonne{0};
+}  // namespace
 
 namespace {
 
@@ -55,7 +61,9 @@ void reflexion(void* parametre) {
   const uint32_t coup = e.Analyse();
   t->coup = coup;
 
-  if (!lit_drapeau(mode_analyse)) {
+  if (lit_drapeau(coup_abandonne)) {
+    // Stopped by a command that discards the move: nothing is played.
+  } else if (!lit_drapeau(mode_analyse)) {
     if (coup == 0xFFFFFFFF) {
       if (!e.fin_partie) annonce_fin_sans_coup(e);
       std::fflush(stdout);
@@ -73,9 +81,10 @@ void reflexion(void* parametre) {
         }
         if (score == 1) dort_ms(300);
       }
-      if (code != 10) std::printf("%d. ... %s\n", e.index_courant / 2 + 1, texte);
+      if (code != 10) std::fputs(ligne_coup(e.index_courant / 2 + 1, coup).c_str(), stdout);
       if (code != 0) annonce_resultat(e, code, texte);
       std::fflush(stdout);
+      libere_pongs();
 
       // Ponder until stopped
       if (lit_drapeau(anticipation_active)) {
@@ -87,6 +96,7 @@ void reflexion(void* parametre) {
       }
     }
   }
+  libere_pongs();
   echange_atomique(reflexion_en_cours, 0);
 }
 
@@ -97,16 +107,23 @@ void demarrer_reflexion(CEchiquier& e) {
   mode_force = 0;
   echange_atomique(arret_recherche, 0);
   allouer_temps(e);
+  applique_limites_fixes(e);
+  echange_atomique(coup_abandonne, 0);
+  if (!lit_drapeau(mode_analyse)) retient_pongs();
   ferme_fil(fil_reflexion);
   fil_reflexion = nullptr;
   tache = TACHE_REFLEXION{&e, 0};
   echange_atomique(reflexion_en_cours, 1);
   fil_reflexion = cree_fil(PILE_REFLEXION, reflexion, &tache);
-  if (!fil_reflexion) echange_atomique(reflexion_en_cours, 0);
+  if (!fil_reflexion) {
+    echange_atomique(reflexion_en_cours, 0);
+    libere_pongs();
+  }
 }
 
-void arreter_reflexion() {
+void arreter_reflexion(bool sans_coup) {
   if (lit_drapeau(reflexion_en_cours)) {
+    if (sans_coup) echange_atomique(coup_abandonne, 1);
     echange_atomique(arret_demande, 1);
     echange_atomique(arret_recherche, 1);
     while (lit_drapeau(reflexion_en_cours)) dort_ms(10);

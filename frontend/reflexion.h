@@ -18,8 +18,9 @@ extern drapeau_atomique anticipation_en_cours;
 // Starts a thread unless one runs or the game is over ("GO").
 void demarrer_reflexion(CEchiquier& e);
 // Returns when no thinking thread runs any more. A thread searching its
-// own move still plays and prints the best move found so far.
-void arreter_reflexion();
+// own move still plays and prints the best move found so far, unless
+// `sans_coup`: then the move is dropped (a version-2 GUI discards it).
+void arreter_reflexion(bool sans_coup = false);
 
 // Stack of the thinking thread: room for the deepest search in every build.
 inline constexpr size_t PILE_REFLEXION = size_t(64) << 20;

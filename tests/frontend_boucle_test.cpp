@@ -43,10 +43,10 @@ TEST(Boucle, PerftWithoutAPositiveDepthIsNotLegal) {
 }
 
 TEST(Boucle, UnknownCommandsAreReportedUpperCased) {
-  const auto r = lance_programme("hello world\nprotover 2\n");
+  const auto r = lance_programme("hello world\nusermove e2e4\n");
   EXPECT_EQ(lignes(r.sortie),
             (std::vector<std::string>{"Error (unknown command): HELLO WORLD",
-                                      "Error (unknown command): PROTOVER 2"}));
+                                      "Error (unknown command): USERMOVE E2E4"}));
 }
 
 TEST(Boucle, DotIsAnErrorUnlessPostIsOn) {

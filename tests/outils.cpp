@@ -144,3 +144,37 @@ uint32_t place_fen(CEchiquier& e, const std::string& fen) {
   return trait == BLANCS ? genere_blancs(e.liste_coups, 0, 0, e.emp)
                          : genere_noirs(e.liste_coups, 0, 0, e.emp);
 }
+
+RESULTAT_PROGRAMME lance_avec_pauses(const std::vector<std::string>& morceaux,
+                                     const std::string& arguments, const std::string& repertoire) {
+  static int compteur = 0;
+  const std::string base = ::testing::TempDir() + "pellarq_p" + std::to_string(getpid()) + "_" +
+                           std::to_string(++compteur);
+  // Each piece goes to a file of its own, catted in turn with the pauses between.
+  std::string script = "(";
+  for (size_t i = 0; i < morceaux.size(); ++i) {
+    const std::string& m = morceaux[i];
+    if (!m.empty() && m[0] == '@') {
+      script += "sleep " + std::to_string(std::atoi(m.c_str() + 1) / 1000.0) + "; ";
+      continue;
+    }
+    const std::string f = base + "_" + std::to_string(i) + ".in";
+    std::ofstream(f, std::ios::binary) << m;
+    script += "cat '" + f + "'; ";
+  }
+  script += "true) | ";
+  if (!repertoire.empty()) script += "(cd '" + repertoire + "' && ";
+  script += std::string("'") + PELLARQ_BINARY + "' " + arguments;
+  if (!repertoire.empty()) script += ")";
+  script += " > '" + base + ".out' 2> '" + base + ".err'";
+  const int r = std::system(script.c_str());
+  RESULTAT_PROGRAMME res;
+  res.statut = WIFEXITED(r) ? WEXITSTATUS(r) : -1;
+  std::ifstream o(base + ".out", std::ios::binary), er(base + ".err", std::ios::binary);
+  std::stringstream so, se;
+  so << o.rdbuf();
+  se << er.rdbuf();
+  res.sortie = so.str();
+  res.erreurs = se.str();
+  return res;
+}

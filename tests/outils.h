@@ -46,3 +46,9 @@ RESULTAT_PROGRAMME lance_programme(const std::string& entree, const std::string&
 // fields: kings in slots 0 and 16, corner rooks in their castling slots,
 // other pieces in free slots. Generates the moves of the side to move.
 uint32_t place_fen(CEchiquier& e, const std::string& fen);
+
+// As lance_programme, but the input is given in pieces with pauses: a piece
+// "@N" waits N milliseconds before the next piece is written.
+RESULTAT_PROGRAMME lance_avec_pauses(const std::vector<std::string>& morceaux,
+                                     const std::string& arguments = "",
+                                     const std::string& repertoire = "");
