@@ -94,8 +94,8 @@ bool lit_bloc(CLASSE_TB& c, int camp, uint32_t premier, uint8_t* donnees) {
 }  // namespace
 
 void TbCloseAll() {
-  for (CLASSE_TB& c : classes_tb)
-    for (FILE*& f : c.ouvert)
+  for (int i = 0; i <= TB_NB_CLASSES; ++i)
+    for (FILE*& f : classes_tb[i].ouvert)
       if (f) {
         fclose(f);
         f = nullptr;
@@ -113,8 +113,8 @@ void TbSetupCache(uint8_t* tampon, size_t taille) {
   }
   libre = nb_cases ? 0 : -1;
   ancienne = recente = -1;
-  for (CLASSE_TB& c : classes_tb)
-    for (int16_t* seaux : c.seaux)
+  for (int i = 0; i <= TB_NB_CLASSES; ++i)
+    for (int16_t* seaux : classes_tb[i].seaux)
       if (seaux)
         for (int i = 0; i < TB_SEAUX; i++) seaux[i] = -1;
 }

@@ -6,7 +6,9 @@
 
 #include "tablebase/index.h"
 
-CLASSE_TB classes_tb[TB_NB_CLASSES + 1];
+// Never destroyed, so that an engine object released at program exit can
+// still close the tables' files.
+CLASSE_TB* const classes_tb = new CLASSE_TB[TB_NB_CLASSES + 1]();
 
 namespace {
 // Fills the fixed fields before main; the file fields stay null.

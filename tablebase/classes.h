@@ -153,7 +153,7 @@ struct CLASSE_TB {
 // The class table, indexed by class number. Built at start-up; the
 // registry (TbInit, TbRegister) fills the file fields, the block cache
 // opens files and drops tables whose reading fails.
-extern CLASSE_TB classes_tb[TB_NB_CLASSES + 1];
+extern CLASSE_TB* const classes_tb;  // TB_NB_CLASSES + 1 entries
 
 // Class number of a name, 0 when unknown.
 int TbClassNumber(const char* nom);

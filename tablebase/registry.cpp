@@ -18,7 +18,9 @@
 namespace {
 
 // Registry state, written by TbInit, TbRegister and TbRelease.
-std::vector<int> arbre;          // material lookup tree, nodes laid end to end
+// Material lookup tree, nodes laid end to end. Never destroyed, so that an
+// engine object released at program exit still finds it.
+std::vector<int>& arbre = *new std::vector<int>;
 int nb_compresses = 0;           // compressed files opened since start
 uint8_t* tampon_cache = nullptr; // block cache buffer
 
