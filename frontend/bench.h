@@ -11,7 +11,7 @@ class CEchiquier;
 extern const char* const positions_bench[];
 extern const int nb_positions_bench;
 // Depth of the benchmark when none is given.
-inline constexpr int PROFONDEUR_BENCH = 9;
+inline constexpr int PROFONDEUR_BENCH = 8;
 
 // Searches every position to `profondeur` (PROFONDEUR_BENCH when below 1)
 // from cleared tables, printing one line per position, then the total

@@ -124,8 +124,16 @@ int ecrit_partie(CEchiquier& e, const char* nom, bool ajout) {
   for (int i = 0; i <= dernier; ++i) {
     char t[8];
     texte_coordonnees(e.partie.LitA(i).coup, t);
-    if (i % 2 == 0) texte = " " + std::to_string(i / 2 + 1) + ". " + t + " ";
-    else texte += t;
+    if (i % 2 == 0) {
+      texte.clear();
+      texte.push_back(' ');
+      texte += std::to_string(i / 2 + 1);
+      texte += ". ";
+      texte += t;
+      texte += " ";
+    } else {
+      texte += t;
+    }
     if (i % 2 == 1 || i == dernier) {
       if (ajout && i == dernier) texte += " *\n";
       std::fputs(texte.c_str(), f);
