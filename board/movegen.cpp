@@ -3,28 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "board/camp.h"
 #include "board/tables.h"
 
 namespace {
-
-// What distinguishes the two twins. C is the side whose moves are listed;
-// the applied move is the other side's.
-template <int C>
-struct Couleur {
-  static constexpr int premier = C == BLANCS ? 0 : 16;           // first own slot
-  static constexpr int roi = premier;                            // own king slot
-  static constexpr int tour_roi = premier + 3;                   // king-side rook slot
-  static constexpr int tour_dame = premier + 2;                  // queen-side rook slot
-  static constexpr int roque_roi = C == BLANCS ? 0 : 1;          // king-side state index
-  static constexpr int roque_dame = C == BLANCS ? 2 : 3;         // queen-side state index
-  static constexpr int pion = C == BLANCS ? PION_BLANC : PION_NOIR;
-  static constexpr int avant = C == BLANCS ? 8 : -8;             // one step forward
-  static constexpr int rangee_base = C == BLANCS ? 0 : 56;       // first square of the back rank
-  static constexpr int signe = C == BLANCS ? 1 : -1;             // materiel counts for White
-  static constexpr uint32_t petit_roque = C == BLANCS ? ROQUE_BLANC_PETIT : ROQUE_NOIR_PETIT;
-  static constexpr uint32_t grand_roque = C == BLANCS ? ROQUE_BLANC_GRAND : ROQUE_NOIR_GRAND;
-  static bool est_adverse(int slot) { return (slot & 48) == (C == BLANCS ? 16 : 0); }
-};
 
 // Does side A attack square k? Scans A's slots as the legality test does.
 template <int A>
@@ -67,7 +49,7 @@ bool attaque(const EMPILAGE& w, int k) {
 // and everything put back.
 template <int M>
 bool coup_legal(EMPILAGE& w, uint32_t m) {
-  using T = Couleur<M>;
+  using T = Camp<M>;
   constexpr int A = 1 - M;
   const int de = case_depart(m), vers = case_arrivee(m);
   const uint32_t genre = m & GENRE_COUP;
@@ -120,8 +102,8 @@ template <int M>
 void retire_prise(EMPILAGE& w, int c) {
   constexpr int victime = 1 - M;
   w.pos_piece[c] = -1;
-  w.materiel += Couleur<victime>::signe * -w.valeur_piece[c];
-  const bool pion = w.type_piece[c] == Couleur<victime>::pion;
+  w.materiel += Camp<victime>::signe * -w.valeur_piece[c];
+  const bool pion = w.type_piece[c] == Camp<victime>::pion;
   if (victime == BLANCS) (pion ? w.nb_pions_blancs : w.nb_pieces_blanches) -= 1;
   else (pion ? w.nb_pions_noirs : w.nb_pieces_noires) -= 1;
 }
@@ -129,8 +111,8 @@ void retire_prise(EMPILAGE& w, int c) {
 // Applies move m of side M to w; returns the captured slot or VIDE.
 template <int M>
 int applique(EMPILAGE& w, uint32_t m) {
-  using T = Couleur<M>;
-  using V = Couleur<1 - M>;
+  using T = Camp<M>;
+  using V = Camp<1 - M>;
   const int de = case_depart(m), vers = case_arrivee(m);
   const uint32_t genre = m & GENRE_COUP;
   const int p = w.echiquier[de];
@@ -213,7 +195,7 @@ inline uint32_t* ajoute(uint32_t* l, uint32_t m, bool promotion) {
 // Writes C's pseudo-legal moves of w into l in the fixed order; returns the end.
 template <int C>
 uint32_t* pseudo_legaux(const EMPILAGE& w, uint32_t* l, uint32_t coup, int prises) {
-  using T = Couleur<C>;
+  using T = Camp<C>;
   for (int s = T::premier; s < T::premier + 16; ++s) {
     const int de = w.pos_piece[s];
     if (de < 0) continue;
@@ -293,7 +275,7 @@ uint32_t genere(uint32_t* liste, uint32_t coup, int prises, EMPILAGE* etat) {
 
   // Legality test alone: nothing is written.
   if (liste == nullptr) {
-    if (coup == 0) return attaque<C>(*etat, etat->pos_piece[Couleur<M>::roi]) ? COUP_ILLEGAL : 0;
+    if (coup == 0) return attaque<C>(*etat, etat->pos_piece[Camp<M>::roi]) ? COUP_ILLEGAL : 0;
     return coup_legal<M>(*etat, coup) ? coup : coup | COUP_ILLEGAL;
   }
 
@@ -302,7 +284,7 @@ uint32_t genere(uint32_t* liste, uint32_t coup, int prises, EMPILAGE* etat) {
   if (coup != 0) {
     if (!coup_legal<M>(w, coup)) return coup | COUP_ILLEGAL;
     prise = applique<M>(w, coup);
-  } else if (attaque<C>(w, w.pos_piece[Couleur<M>::roi])) {
+  } else if (attaque<C>(w, w.pos_piece[Camp<M>::roi])) {
     return COUP_ILLEGAL;
   }
   w.coup_precedent = (uint32_t(prise) << 16) | (coup & 0xffff);
@@ -318,7 +300,7 @@ uint32_t genere(uint32_t* liste, uint32_t coup, int prises, EMPILAGE* etat) {
 
   std::memcpy(etat, &w, sizeof w);
   if (legaux > 0) return coup;
-  return attaque<M>(w, w.pos_piece[Couleur<C>::roi]) ? RESULTAT_MAT : RESULTAT_PAT;
+  return attaque<M>(w, w.pos_piece[Camp<C>::roi]) ? RESULTAT_MAT : RESULTAT_PAT;
 }
 
 }  // namespace

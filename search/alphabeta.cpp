@@ -5,7 +5,7 @@
 
 #include "eval/evaluation.h"
 #include "search/arret.h"
-#include "search/camp.h"
+#include "board/camp.h"
 #include "search/globals.h"
 #include "search/hash.h"
 #include "search/ordering.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "board/tables.h"
-#include "search/camp.h"
+#include "board/camp.h"
 
 int32_t historique[2][4096];
 uint16_t refutation[2][4096];

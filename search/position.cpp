@@ -4,7 +4,7 @@
 
 #include "board/tables.h"
 #include "eval/preparation.h"
-#include "search/camp.h"
+#include "board/camp.h"
 #include "search/hash.h"
 
 int valeur_promotion[5] = {4400, 4400, 2200, 1440, 1400};

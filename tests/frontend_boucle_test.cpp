@@ -7,27 +7,17 @@
 
 #include "outils.h"
 
-namespace {
-std::vector<std::string> lignes(const std::string& texte) {
-  std::vector<std::string> v;
-  std::istringstream in(texte);
-  std::string l;
-  while (std::getline(in, l)) v.push_back(l);
-  return v;
-}
-}  // namespace
-
 TEST(Boucle, PrintShowsTheEightRanksWithFrenchLetters) {
   const auto r = lance_programme("print\nquit\n");
   EXPECT_EQ(r.statut, 0);
   const std::vector<std::string> attendu = {"TCFDRFCT", "PPPPPPPP", "........", "........",
                                             "........", "........", "pppppppp", "tcfdrfct"};
-  EXPECT_EQ(lignes(r.sortie), attendu);
+  EXPECT_EQ(lignes_de(r.sortie), attendu);
 }
 
 TEST(Boucle, PerftPrintsRootMovesInListOrderThenTheTotal) {
   const auto r = lance_programme("PERFT 5\nQUIT\n");
-  const auto v = lignes(r.sortie);
+  const auto v = lignes_de(r.sortie);
   ASSERT_EQ(v.size(), 21u);
   EXPECT_EQ(v[0], "b1c3: 234656");
   EXPECT_EQ(v[13], "e2e4: 405385");
@@ -36,7 +26,7 @@ TEST(Boucle, PerftPrintsRootMovesInListOrderThenTheTotal) {
 
 TEST(Boucle, PerftWithoutAPositiveDepthIsNotLegal) {
   const auto r = lance_programme("PERFT\nPERFT 0\nPERFT -3\nPERFT X\nPERFTS 2\n");
-  EXPECT_EQ(lignes(r.sortie),
+  EXPECT_EQ(lignes_de(r.sortie),
             (std::vector<std::string>{"Error (command not legal)", "Error (command not legal)",
                                       "Error (command not legal)", "Error (command not legal)",
                                       "Error (unknown command): PERFTS 2"}));
@@ -44,14 +34,14 @@ TEST(Boucle, PerftWithoutAPositiveDepthIsNotLegal) {
 
 TEST(Boucle, UnknownCommandsAreReportedUpperCased) {
   const auto r = lance_programme("hello world\nusermove e2e4\n");
-  EXPECT_EQ(lignes(r.sortie),
+  EXPECT_EQ(lignes_de(r.sortie),
             (std::vector<std::string>{"Error (unknown command): HELLO WORLD",
                                       "Error (unknown command): USERMOVE E2E4"}));
 }
 
 TEST(Boucle, DotIsAnErrorUnlessPostIsOn) {
   const auto r = lance_programme(".\npost\n.\nnopost\n.\n");
-  EXPECT_EQ(lignes(r.sortie), (std::vector<std::string>{"Error (unknown command): .",
+  EXPECT_EQ(lignes_de(r.sortie), (std::vector<std::string>{"Error (unknown command): .",
                                                         "Error (unknown command): ."}));
 }
 
@@ -68,7 +58,7 @@ TEST(Boucle, EndOfInputEndsLikeQuitAndPromptsGoToStandardError) {
   // The banner, then one prompt per line read and one for the end of input.
   ASSERT_GE(r.erreurs.size(), 2u);
   EXPECT_EQ(r.erreurs.substr(r.erreurs.size() - 3), "\n??");
-  EXPECT_EQ(lignes(r.sortie).size(), 8u);
+  EXPECT_EQ(lignes_de(r.sortie).size(), 8u);
 }
 
 TEST(Boucle, QuitStopsReadingAndWindowsLineEndsAreDropped) {

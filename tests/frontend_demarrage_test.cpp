@@ -7,6 +7,7 @@
 
 #include "frontend/banniere.h"
 #include "frontend/configuration.h"
+#include "outils.h"
 
 TEST(Banniere, StoredBytesDescrambleToTheBannerText) {
   const std::string texte = descramble_banniere(banniere_stockee);
@@ -24,25 +25,10 @@ TEST(Banniere, ScramblingRoundTripsAnyText) {
   EXPECT_EQ(((1 + b[0]) ^ 1) & 0xFF, 'H');
 }
 
-class Configuration : public ::testing::Test {
+class Configuration : public TestDansDossier {
  protected:
-  void SetUp() override {
-    ancien_ = std::filesystem::current_path();
-    dossier_ = std::filesystem::path(::testing::TempDir()) /
-               ("cfg_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dossier_);
-    std::filesystem::current_path(dossier_);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(ancien_);
-    std::filesystem::remove_all(dossier_);
-  }
-  void ecrit(const std::string& texte) {
-    std::ofstream f(FICHIER_CONFIGURATION, std::ios::binary);
-    f << texte;
-  }
-  std::filesystem::path ancien_, dossier_;
+  Configuration() : TestDansDossier(true) {}
+  void ecrit(const std::string& texte) { ecrit_fichier(FICHIER_CONFIGURATION, texte); }
 };
 
 TEST_F(Configuration, CommentsIndentationCaseAndBlanksAfterTheEqualSign) {

@@ -17,25 +17,16 @@
 namespace {
 
 // Runs each test in a directory of its own, where the book file is written.
-class Livre : public ::testing::Test {
+class Livre : public TestDansDossier {
  protected:
+  Livre() : TestDansDossier(true) {}
   void SetUp() override {
-    ancien_ = std::filesystem::current_path();
-    dossier_ = std::filesystem::path(::testing::TempDir()) /
-               ("livre_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dossier_);
-    std::filesystem::current_path(dossier_);
-    std::filesystem::remove(FICHIER_LIVRE);
+    TestDansDossier::SetUp();
     e.Coup1();
     racine = *e.emp;
     compute_keys(&racine);
     credit_livre = 10;
     graine_livre(12345);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(ancien_);
-    std::filesystem::remove_all(dossier_);
   }
   // Writes record n (the file grows to hold it).
   void ecrit(uint32_t n, uint16_t controle, std::vector<uint16_t> coups) {
@@ -53,7 +44,6 @@ class Livre : public ::testing::Test {
   }
   uint32_t premier() const { return e.liste_coups[0] & 0xffff; }
 
-  std::filesystem::path ancien_, dossier_;
   CEchiquier e;
   EMPILAGE racine;
 };

@@ -12,33 +12,17 @@
 
 namespace {
 
-class Options : public ::testing::Test {
+class Options : public TestDansDossier {
  protected:
-  void SetUp() override {
-    dossier_ = std::filesystem::path(::testing::TempDir()) /
-               ("options_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dossier_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dossier_); }
-  void ecrit(const std::string& nom, const std::string& texte) {
-    std::ofstream(dossier_ / nom, std::ios::binary) << texte;
-  }
+  void ecrit(const std::string& nom, const std::string& texte) { ecrit_fichier(nom, texte); }
   RESULTAT_PROGRAMME lance(const std::string& entree, const std::string& arguments) {
     return lance_programme(entree, arguments, dossier_.string());
   }
-  std::filesystem::path dossier_;
 };
 
 const std::regex ligne_reflexion(R"(\d+ +-?\d+ +\d+ +\d+ .*)");
 
-int lignes_reflexion(const std::string& t) {
-  std::istringstream in(t);
-  std::string l;
-  int n = 0;
-  while (std::getline(in, l)) n += std::regex_match(l, ligne_reflexion);
-  return n;
-}
+int lignes_reflexion(const std::string& t) { return compte_lignes(t, ligne_reflexion); }
 
 }  // namespace
 

@@ -8,18 +8,6 @@
 #include "platform/platform.h"
 
 namespace {
-std::vector<std::string> lignes(const std::string& t) {
-  std::vector<std::string> v;
-  std::istringstream in(t);
-  std::string l;
-  while (std::getline(in, l)) v.push_back(l);
-  return v;
-}
-int compte(const std::string& t, const std::regex& r) {
-  int n = 0;
-  for (const auto& l : lignes(t)) n += std::regex_match(l, r);
-  return n;
-}
 const std::regex ligne_coup(R"(\d+\. \.\.\. ([a-h][1-8][a-h][1-8][QRBN]?|O-O|O-O-O))");
 const std::regex ligne_reflexion(R"(\d+ +-?\d+ +\d+ +\d+ .*)");
 }  // namespace
@@ -27,8 +15,8 @@ const std::regex ligne_reflexion(R"(\d+ +-?\d+ +\d+ +\d+ .*)");
 TEST(Partie, AnOpponentMoveIsAnsweredWithThinkingLinesAndAMoveLine) {
   const auto r = lance_avec_pauses({"new\npost\nlevel 40 1 0\ntime 6000\ne2e4\n", "@2500", "quit\n"});
   EXPECT_EQ(r.statut, 0);
-  EXPECT_EQ(compte(r.sortie, ligne_coup), 1) << r.sortie;
-  EXPECT_GT(compte(r.sortie, ligne_reflexion), 0) << r.sortie;
+  EXPECT_EQ(compte_lignes(r.sortie, ligne_coup), 1) << r.sortie;
+  EXPECT_GT(compte_lignes(r.sortie, ligne_reflexion), 0) << r.sortie;
   EXPECT_NE(r.sortie.find("1. ... "), std::string::npos);
 }
 
@@ -36,20 +24,20 @@ TEST(Partie, QuestionMarkMovesAtOnce) {
   const uint32_t debut = compte_ticks();
   const auto r = lance_avec_pauses({"level 0 60 0\ntime 360000\ne2e4\n", "@300", "?\n", "@300", "quit\n"});
   EXPECT_LT(compte_ticks() - debut, 8000u);
-  EXPECT_EQ(compte(r.sortie, ligne_coup), 1) << r.sortie;
+  EXPECT_EQ(compte_lignes(r.sortie, ligne_coup), 1) << r.sortie;
 }
 
 TEST(Partie, ForceWhileThinkingIsPrecededByTheMoveLine) {
   const auto r = lance_avec_pauses({"level 0 60 0\ntime 360000\ne2e4\n", "@300", "force\nprint\nquit\n"});
-  const auto v = lignes(r.sortie);
+  const auto v = lignes_de(r.sortie);
   ASSERT_GE(v.size(), 9u);
   EXPECT_TRUE(std::regex_match(v[v.size() - 9], ligne_coup)) << r.sortie;
 }
 
 TEST(Partie, ForceModeRecordsMovesWithoutAnswering) {
   const auto r = lance_avec_pauses({"force\ne2e4\ne7e5\n", "@1500", "print\nquit\n"});
-  EXPECT_EQ(compte(r.sortie, ligne_coup), 0) << r.sortie;
-  EXPECT_EQ(lignes(r.sortie).size(), 8u);
+  EXPECT_EQ(compte_lignes(r.sortie, ligne_coup), 0) << r.sortie;
+  EXPECT_EQ(lignes_de(r.sortie).size(), 8u);
 }
 
 TEST(Partie, OpponentMateIsAnnouncedAndTheEngineDoesNotThink) {
@@ -62,7 +50,7 @@ TEST(Partie, OpponentMateIsAnnouncedAndTheEngineDoesNotThink) {
 
 TEST(Partie, SetUpPositionWithoutMovesIsReportedNotPlayed) {
   const auto r = lance_avec_pauses({"setboard k7/8/1Q6/8/8/8/8/6K1 b - -\ngo\n", "@800", "go\nquit\n"});
-  EXPECT_EQ(compte(r.sortie, ligne_coup), 0) << r.sortie;
+  EXPECT_EQ(compte_lignes(r.sortie, ligne_coup), 0) << r.sortie;
   EXPECT_NE(r.sortie.find("1/2-1/2 {Stalemate}"), std::string::npos) << r.sortie;
 }
 
@@ -71,7 +59,7 @@ TEST(Partie, ThreeHopelessAnswersResign) {
   const std::string pose = "setboard 4k3/8/8/8/8/8/8/QRR1K3 b - -\n";
   const auto r = lance_avec_pauses({pose + "go\n", "@1600", pose + "go\n", "@1600", pose + "go\n",
                                     "@1600", "quit\n"});
-  EXPECT_EQ(compte(r.sortie, ligne_coup), 2) << r.sortie;
+  EXPECT_EQ(compte_lignes(r.sortie, ligne_coup), 2) << r.sortie;
   EXPECT_NE(r.sortie.find("resign"), std::string::npos) << r.sortie;
 }
 
@@ -79,14 +67,14 @@ TEST(Partie, UndoTakesBackAndTheGameGoesOn) {
   const auto r = lance_avec_pauses({"force\ne2e4\ne7e5\nundo\nundo\nundo\nprint\nquit\n"});
   EXPECT_EQ(r.erreurs.find("beginning"), r.erreurs.rfind("beginning"));
   EXPECT_NE(r.erreurs.find("beginning"), std::string::npos);
-  const auto v = lignes(r.sortie);
+  const auto v = lignes_de(r.sortie);
   ASSERT_EQ(v.size(), 8u);
   EXPECT_EQ(v[6], "pppppppp");
 }
 
 TEST(Partie, EditModeSetsUpAPosition) {
   const auto r = lance_avec_pauses({"edit\n#\nKE1\nc\nKE8\nPE7\nZZZ\nXZ9\n.\nprint\nquit\n"});
-  const auto v = lignes(r.sortie);
+  const auto v = lignes_de(r.sortie);
   ASSERT_EQ(v.size(), 8u) << r.sortie;
   EXPECT_EQ(v[0], "....R...");
   EXPECT_EQ(v[1], "....P...");
@@ -104,14 +92,14 @@ TEST(Partie, QuitWhilePonderingEndsPromptly) {
   const auto r = lance_avec_pauses({"hard\nlevel 40 1 0\ntime 6000\ne2e4\n", "@2500", "quit\n"});
   EXPECT_EQ(r.statut, 0);
   EXPECT_LT(compte_ticks() - debut, 6000u);
-  EXPECT_EQ(compte(r.sortie, ligne_coup), 1) << r.sortie;
+  EXPECT_EQ(compte_lignes(r.sortie, ligne_coup), 1) << r.sortie;
 }
 
 TEST(Partie, WholeGameScript) {
   const auto r = lance_avec_pauses({"new\nlevel 40 1 0\ntime 6000\notim 6000\ne2e4\n", "@2200",
                                     "time 5800\nundo\nundo\nd2d4\n", "@2200", "go\n", "@2500", "quit\n"});
   EXPECT_EQ(r.statut, 0);
-  EXPECT_EQ(compte(r.sortie, ligne_coup), 3) << r.sortie;
+  EXPECT_EQ(compte_lignes(r.sortie, ligne_coup), 3) << r.sortie;
   EXPECT_EQ(r.sortie.find("Illegal"), std::string::npos) << r.sortie;
   EXPECT_EQ(r.sortie.find("Error"), std::string::npos) << r.sortie;
 }

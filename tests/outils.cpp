@@ -12,6 +12,21 @@
 #include "board/movegen.h"
 #include "notation/coordonnees.h"
 
+namespace {
+// Status, output and errors of a finished run whose streams went to base.out and base.err.
+RESULTAT_PROGRAMME lit_resultat(int statut, const std::string& base) {
+  RESULTAT_PROGRAMME res;
+  res.statut = WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
+  std::ifstream o(base + ".out", std::ios::binary), er(base + ".err", std::ios::binary);
+  std::stringstream so, se;
+  so << o.rdbuf();
+  se << er.rdbuf();
+  res.sortie = so.str();
+  res.erreurs = se.str();
+  return res;
+}
+}  // namespace
+
 int case_nommee(const char* nom) { return (nom[1] - '1') * 8 + (nom[0] - 'a'); }
 
 uint32_t coup_texte(const std::string& t) {
@@ -79,15 +94,7 @@ RESULTAT_PROGRAMME lance_programme(const std::string& entree, const std::string&
   commande += std::string("'") + PELLARQ_BINARY + "' " + arguments + " < '" + base + ".in' > '" +
               base + ".out' 2> '" + base + ".err'";
   const int r = std::system(commande.c_str());
-  RESULTAT_PROGRAMME res;
-  res.statut = WIFEXITED(r) ? WEXITSTATUS(r) : -1;
-  std::ifstream o(base + ".out", std::ios::binary), er(base + ".err", std::ios::binary);
-  std::stringstream so, se;
-  so << o.rdbuf();
-  se << er.rdbuf();
-  res.sortie = so.str();
-  res.erreurs = se.str();
-  return res;
+  return lit_resultat(r, base);
 }
 
 uint32_t place_fen(CEchiquier& e, const std::string& fen) {
@@ -168,13 +175,41 @@ RESULTAT_PROGRAMME lance_avec_pauses(const std::vector<std::string>& morceaux,
   if (!repertoire.empty()) script += ")";
   script += " > '" + base + ".out' 2> '" + base + ".err'";
   const int r = std::system(script.c_str());
-  RESULTAT_PROGRAMME res;
-  res.statut = WIFEXITED(r) ? WEXITSTATUS(r) : -1;
-  std::ifstream o(base + ".out", std::ios::binary), er(base + ".err", std::ios::binary);
-  std::stringstream so, se;
-  so << o.rdbuf();
-  se << er.rdbuf();
-  res.sortie = so.str();
-  res.erreurs = se.str();
-  return res;
+  return lit_resultat(r, base);
+}
+
+std::vector<std::string> lignes_de(const std::string& texte) {
+  std::vector<std::string> v;
+  std::istringstream in(texte);
+  std::string l;
+  while (std::getline(in, l)) v.push_back(l);
+  return v;
+}
+
+int compte_lignes(const std::string& texte, const std::regex& r) {
+  int n = 0;
+  for (const auto& l : lignes_de(texte)) n += std::regex_match(l, r);
+  return n;
+}
+
+void TestDansDossier::SetUp() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  dossier_ = std::filesystem::path(::testing::TempDir()) /
+             ("pellarq_" + std::to_string(getpid()) + "_" + info->test_suite_name() + "_" +
+              info->name());
+  std::filesystem::remove_all(dossier_);
+  std::filesystem::create_directories(dossier_);
+  if (y_aller_) {
+    ancien_ = std::filesystem::current_path();
+    std::filesystem::current_path(dossier_);
+  }
+}
+
+void TestDansDossier::TearDown() {
+  if (y_aller_) std::filesystem::current_path(ancien_);
+  std::filesystem::remove_all(dossier_);
+}
+
+void TestDansDossier::ecrit_fichier(const std::string& nom, const std::string& texte) {
+  std::ofstream(dossier_ / nom, std::ios::binary) << texte;
 }

@@ -2,7 +2,11 @@
 // sequences, listing a move list as text, placing pieces by hand.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -52,3 +56,24 @@ uint32_t place_fen(CEchiquier& e, const std::string& fen);
 RESULTAT_PROGRAMME lance_avec_pauses(const std::vector<std::string>& morceaux,
                                      const std::string& arguments = "",
                                      const std::string& repertoire = "");
+
+// The lines of a text, without their line ends.
+std::vector<std::string> lignes_de(const std::string& texte);
+// How many lines of the text match the expression whole.
+int compte_lignes(const std::string& texte, const std::regex& r);
+
+// A test that works in a fresh directory of its own, removed afterwards;
+// with `y_aller`, the test runs with it as the working directory.
+class TestDansDossier : public ::testing::Test {
+ protected:
+  explicit TestDansDossier(bool y_aller = false) : y_aller_(y_aller) {}
+  void SetUp() override;
+  void TearDown() override;
+  // Writes a file of the directory.
+  void ecrit_fichier(const std::string& nom, const std::string& texte);
+  std::filesystem::path dossier_;
+
+ private:
+  bool y_aller_;
+  std::filesystem::path ancien_;
+};
