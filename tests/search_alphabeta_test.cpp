@@ -15,7 +15,7 @@
 #include "outils.h"
 #include "search/alphabeta.h"
 #include "search/arret.h"
-#include "search/camp.h"
+#include "board/camp.h"
 #include "search/globals.h"
 #include "search/hash.h"
 #include "search/ordering.h"
