@@ -108,6 +108,7 @@ CEchiquier& CEchiquier::operator=(const CEchiquier& autre) {
   temps_limite[1] = autre.temps_limite[1];
   compte_abandon = autre.compte_abandon;
   mode_fritz = autre.mode_fritz;
+  double_pas_depart = autre.double_pas_depart;
   return *this;
 }
 
@@ -152,6 +153,7 @@ void CEchiquier::Raz() {
 
   partie.Raz();
   depart_standard = 1;
+  double_pas_depart = 0;
 
   emp_jeu = emp;
   liste_jeu = liste_coups;

@@ -119,6 +119,10 @@ class CEchiquier {
   // Allocates fen_depart on first need and returns it.
   char* alloue_fen_depart();
 
+  // The double pawn step that led to a set-up position (a FEN's en passant
+  // field), replayed when the game is taken back to its start; 0 if none.
+  uint32_t double_pas_depart = 0;
+
   struct Stockage;
   std::shared_ptr<Stockage> stockage;      // lists and work state, shared by copies
   std::shared_ptr<char[]> stockage_fen;    // owner of fen_depart

@@ -120,7 +120,7 @@ int CEchiquier::Retour(int n) {
   // List the moves of the side to move. When the last move on the board is
   // a double pawn step, it is taken off and applied again by the generator,
   // so that the en passant replies are listed as after Joue.
-  const uint32_t dernier = index_courant >= 0 ? partie.LitA(index_courant).coup : 0;
+  const uint32_t dernier = index_courant >= 0 ? partie.LitA(index_courant).coup : double_pas_depart;
   const int de = case_depart(dernier), vers = case_arrivee(dernier);
   const int pion = echiquier[vers];
   const bool double_pas = dernier != 0 && (dernier & GENRE_COUP) == 0 && pion != VIDE &&

@@ -165,6 +165,8 @@ int CEchiquier::DroitsRoque() {
 }
 
 int CEchiquier::RecalculePosition(int trait_) {
+  double_pas_depart = 0;
+
   // Board and material
   int materiel = 0;
   for (int s = 0; s < NB_PIECES; ++s) {

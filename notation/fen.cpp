@@ -187,5 +187,6 @@ int CEchiquier::LitForsythe(const char* texte) {
     return 0;
   }
   RecupEmp(emp);
+  double_pas_depart = pas;
   return 0;
 }

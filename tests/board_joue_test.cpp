@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "board/echiquier.h"
@@ -196,4 +197,15 @@ TEST(Copie, CopiesShareListsAndOutliveTheOriginal) {
   copie.Raz();
   copie.Coup1();
   EXPECT_EQ(copie.Joue(coup_texte("d2d4")), 0);
+}
+
+TEST_F(Jeu, EnPassantOfASetUpPositionIsListedAgainAfterTakingBackToTheStart) {
+  ASSERT_EQ(e.LitForsythe("rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3"), 0);
+  const auto avec = textes_liste(e.liste_coups);
+  ASSERT_NE(std::find(avec.begin(), avec.end(), "e5f6"), avec.end());
+  ASSERT_EQ(e.Joue(coup_texte("g1f3")), 0);
+  ASSERT_EQ(e.Retour(-1), 0);
+  EXPECT_EQ(textes_liste(e.liste_coups), avec);
+  ASSERT_EQ(e.Joue(coup_texte("e5f6")), 0);
+  EXPECT_EQ(e.echiquier[case_nommee("f5")], VIDE);
 }
