@@ -327,7 +327,7 @@ const COMMANDE commandes[] = {
     {"XBOARD", 6, CONTINUE, ignore},
     {"FRITZ", 5, CONTINUE, fritz},
     {"RESET", 5, CONTINUE, reset},
-    {"PERFT", 5, CONTINUE, commande_perft},
+    {"PERFT", 5, ABANDONNE, commande_perft},
     {"SETBOARD", 8, ABANDONNE, setboard},
     {"PROTOVER", 8, CONTINUE, protover},
     {"ACCEPTED", 8, CONTINUE, ignore},
