@@ -10,6 +10,9 @@
 namespace {
 const std::regex ligne_coup(R"(\d+\. \.\.\. ([a-h][1-8][a-h][1-8][QRBN]?|O-O|O-O-O))");
 const std::regex ligne_reflexion(R"(\d+ +-?\d+ +\d+ +\d+ .*)");
+// "%d %3d %5u %7u " then the line's moves, each followed by a space; the
+// time is whole seconds (at least one) in centiseconds.
+const std::regex format_reflexion(R"(\d+ [ \-\d]{2}\d [ \d]{2}\d00 [ \d]{6}\d (\S+ )+)");
 }  // namespace
 
 TEST(Partie, AnOpponentMoveIsAnsweredWithThinkingLinesAndAMoveLine) {
@@ -17,6 +20,7 @@ TEST(Partie, AnOpponentMoveIsAnsweredWithThinkingLinesAndAMoveLine) {
   EXPECT_EQ(r.statut, 0);
   EXPECT_EQ(compte_lignes(r.sortie, ligne_coup), 1) << r.sortie;
   EXPECT_GT(compte_lignes(r.sortie, ligne_reflexion), 0) << r.sortie;
+  EXPECT_EQ(compte_lignes(r.sortie, format_reflexion), compte_lignes(r.sortie, ligne_reflexion));
   EXPECT_NE(r.sortie.find("1. ... "), std::string::npos);
 }
 

@@ -208,3 +208,28 @@ TEST_F(Pilote, AnticipationGivesUpWithoutAPrediction) {
   e.coup_prevu = int(coup_texte("e2e5"));  // not a legal move
   EXPECT_EQ(e.Anticipation(), 0u);
 }
+
+TEST_F(Pilote, DepthLimitThreeRunsExactlyOneIteration) {
+  int limite = 3;
+  EMPILAGE racine = *e.emp;
+  e.CopieEmp(&racine);
+  const int r = pilote_recherche(BLANCS, e.liste_coups, -INFINI, 200, 3, 30, 30, &limite, 1, &racine);
+  EXPECT_EQ(limite, 3);
+  EXPECT_EQ(e.GetDepth(), 1);
+  EXPECT_GT(r, -2000);
+  EXPECT_LT(r, 2000);
+  // The list leaves sorted best first, the legal moves first.
+  EXPECT_FALSE(e.liste_coups[0] & COUP_ILLEGAL);
+  EXPECT_EQ(int16_t(e.liste_coups[0] >> 16), r);
+}
+
+TEST_F(Pilote, IllegalHeadOfTheListIsSwappedBehindALegalMove) {
+  // White in check from the rook on e8: the list begins with king moves
+  // that stay on the e-file, marked illegal.
+  place_fen(e, "4r1k1/8/8/8/8/8/8/4K3 w - -");
+  ASSERT_TRUE(e.liste_coups[0] & COUP_ILLEGAL);
+  e.SetProfondeur(4);
+  const uint32_t m = e.Analyse();
+  EXPECT_TRUE(legal(m));
+  EXPECT_FALSE(e.liste_coups[0] & COUP_ILLEGAL);
+}
