@@ -86,7 +86,10 @@ bool ecrit_fichier_livre(const std::string& chemin, const std::vector<unsigned c
     erreur = raison(("cannot create a temporary file beside " + chemin).c_str());
     return false;
   }
-  fchmod(fd, 0644);
+  // mkstemp makes the file private: give it the usual permissions of a new file
+  const mode_t masque = umask(0);
+  umask(masque);
+  fchmod(fd, 0666 & ~masque);
 
   // Write it all and make sure it reached the disk
   bool ok = true;

@@ -33,6 +33,9 @@ bool CLecteurPgn::lit_ligne() {
     ligne_ += c == 0 ? ' ' : char(c);
   }
   debut_ = 0;
+  // A byte-order mark before the first line is no text
+  if (premiere_ligne_ && ligne_.compare(0, 3, "\xEF\xBB\xBF") == 0) ligne_.erase(0, 3);
+  premiere_ligne_ = false;
   return lu;
 }
 

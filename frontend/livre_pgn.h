@@ -1,7 +1,8 @@
 // Splitting a PGN collection into games for the book builder: each game's
-// tags of interest, its result and its moves, with what the engine's own
-// PGN reader would stop at taken out (annotation glyphs, variations,
-// comments, escape lines, move numbers, annotation marks).
+// tags of interest, its result and its moves, with everything that is not
+// a move of the game taken out (annotation glyphs, variations, comments,
+// escape lines, move numbers, annotation marks), so that the engine's PGN
+// reader is given the moves alone.
 #pragma once
 
 #include <cstdio>
@@ -56,6 +57,7 @@ class CLecteurPgn {
   size_t debut_ = 0;               // where the reading of ligne_ starts
   bool ligne_en_attente_ = false;  // ligne_ from debut_ belongs to the next game
   int numero_ = 0;                 // games returned so far
+  bool premiere_ligne_ = true;     // no line read yet
   bool dans_commentaire_ = false;  // inside { }
   int variantes_ = 0;              // open parentheses
   bool a_des_coups_ = false;       // the game's move text has begun

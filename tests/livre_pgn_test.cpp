@@ -112,10 +112,11 @@ TEST(LivrePgn, MalformedGamesAreMarkedAndTheOthersRead) {
   EXPECT_NE(q[1].erreur.find("comment is still open"), std::string::npos);
 }
 
-TEST(LivrePgn, EmptyInputAndBinaryBytes) {
+TEST(LivrePgn, EmptyInputByteOrderMarkAndBinaryBytes) {
   EXPECT_TRUE(parties("").empty());
   EXPECT_TRUE(parties("\n\n% only escapes\n").empty());
-  const auto p = parties(std::string("[Event \"a\"]\n1. e4\0e5 2. Nf3\r\n", 29));
+  const auto p = parties(std::string("\xEF\xBB\xBF[Event \"a\"]\n1. e4\0e5 2. Nf3\r\n", 32));
   ASSERT_EQ(p.size(), 1u);
   EXPECT_EQ(p[0].coups, coups("e4 e5 Nf3"));
+  EXPECT_TRUE(p[0].erreur.empty()) << p[0].erreur;
 }
