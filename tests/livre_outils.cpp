@@ -11,6 +11,38 @@
 #include "outils.h"
 #include "search/hash.h"
 
+namespace {
+
+// The build puts the default book "Mirask.bo1" beside the engine, in the
+// directory where ctest starts the tests. Tests that run the engine without
+// a directory of their own expect no book, so the test process works in a
+// fresh empty directory, removed at the end.
+class DossierDeTravailVide : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::error_code ec;
+    ancien_ = std::filesystem::current_path(ec);
+    dossier_ = std::filesystem::path(::testing::TempDir()) /
+               ("pellarq_travail_" + std::to_string(getpid()));
+    std::filesystem::remove_all(dossier_, ec);
+    std::filesystem::create_directories(dossier_, ec);
+    std::filesystem::current_path(dossier_, ec);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    if (!ancien_.empty()) std::filesystem::current_path(ancien_, ec);
+    std::filesystem::remove_all(dossier_, ec);
+  }
+
+ private:
+  std::filesystem::path ancien_, dossier_;
+};
+
+[[maybe_unused]] ::testing::Environment* const dossier_de_travail =
+    ::testing::AddGlobalTestEnvironment(new DossierDeTravailVide);
+
+}  // namespace
+
 void DossierLivre::SetUp() {
   dossier = std::filesystem::path(::testing::TempDir()) /
             ("livre_ecriture_" + std::to_string(getpid()) + "_" +
