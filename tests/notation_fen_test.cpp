@@ -192,4 +192,5 @@ INSTANTIATE_TEST_SUITE_P(
         CAS_PERFT{"r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ - 0 1", {6, 264, 9467}},
         CAS_PERFT{"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", {44, 1486, 62379}},
         CAS_PERFT{"r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
-                  {46, 2079, 89890}}));
+                  {46, 2079, 89890}}),
+    [](const ::testing::TestParamInfo<CAS_PERFT>& i) { return "Position" + std::to_string(i.index + 1); });
