@@ -1,5 +1,7 @@
 #include "frontend/boucle.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -356,6 +358,11 @@ bool correspond(const COMMANDE& c, const std::string& ligne) {
 
 }  // namespace
 
+void ecrit_invite(char c) {
+  static const bool terminal = isatty(STDERR_FILENO) != 0;
+  if (terminal) std::fputc(c, stderr);
+}
+
 void annonce_resultat(CEchiquier& e, int code, const char* texte) {
   switch (code) {
     case -2: std::printf("Illegal move (error): %s\n", texte); break;
@@ -386,7 +393,7 @@ int boucle_commandes(CEchiquier& e) {
   std::string ligne;
   for (;;) {
     std::fflush(stdout);
-    std::fputs("?", stderr);
+    ecrit_invite('?');
     if (!std::getline(std::cin, ligne)) break;  // end of input ends the program as QUIT does
     if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
     if (!traite_ligne(e, ligne)) break;

@@ -22,5 +22,10 @@ int boucle_commandes(CEchiquier& e);
 // the program is to end.
 bool traite_ligne(CEchiquier& e, std::string& ligne);
 
+// Writes a prompt character to standard error when a person can see it
+// there. GUIs often read the engine's standard error through the same pipe
+// as its output, where a prompt would spoil the next line.
+void ecrit_invite(char c);
+
 // Prints the message of a move result code with the move text.
 void annonce_resultat(CEchiquier& e, int code, const char* texte);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "board/echiquier.h"
+#include "frontend/boucle.h"
 
 void vider_case(CEchiquier& e, int case_) {
   if (case_ < 0 || case_ > 63) return;
@@ -42,7 +43,7 @@ int mode_edition(CEchiquier& e, int trait, bool* fin_entree) {
   std::string ligne;
   *fin_entree = false;
   for (;;) {
-    std::fputs("#", stderr);
+    ecrit_invite('#');
     if (!std::getline(std::cin, ligne)) {
       *fin_entree = true;
       break;

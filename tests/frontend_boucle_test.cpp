@@ -52,13 +52,28 @@ TEST(Boucle, KeywordsThatAreIgnoredPrintNothing) {
   EXPECT_EQ(r.statut, 0);
 }
 
-TEST(Boucle, EndOfInputEndsLikeQuitAndPromptsGoToStandardError) {
+TEST(Boucle, EndOfInputEndsLikeQuit) {
   const auto r = lance_programme("print\n");
   EXPECT_EQ(r.statut, 0);
-  // The banner, then one prompt per line read and one for the end of input.
-  ASSERT_GE(r.erreurs.size(), 2u);
-  EXPECT_EQ(r.erreurs.substr(r.erreurs.size() - 3), "\n??");
   EXPECT_EQ(lignes_de(r.sortie).size(), 8u);
+}
+
+TEST(Boucle, PromptsOnlyWhenStandardErrorIsATerminal) {
+  // Standard error is a file here: the banner only, no prompt.
+  const auto r = lance_programme("print\nedit\n.\n");
+  EXPECT_EQ(r.erreurs.find('?'), std::string::npos) << r.erreurs;
+  EXPECT_EQ(r.erreurs.find('#'), std::string::npos) << r.erreurs;
+  // On a terminal (a pseudo-terminal made by script), the prompts show.
+  const std::string commande = std::string("printf 'edit\\n.\\nquit\\n' | script -qec '") +
+                               PELLARQ_BINARY + "' /dev/null";
+  FILE* p = popen(commande.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string tout;
+  char tampon[256];
+  while (std::fgets(tampon, sizeof tampon, p)) tout += tampon;
+  pclose(p);
+  EXPECT_NE(tout.find('?'), std::string::npos) << tout;
+  EXPECT_NE(tout.find('#'), std::string::npos) << tout;
 }
 
 TEST(Boucle, QuitStopsReadingAndWindowsLineEndsAreDropped) {
