@@ -16,6 +16,10 @@
 #     -P          ponder (xboard sends "hard"); default is no pondering ("easy")
 #     -w MS       pause between games in milliseconds (default 10000, xboard's own)
 #     -e PATH     the pellarq binary (default build-match/pellarq of this tree)
+#     -b BOOK     opening book copied into pellarq's working directory as
+#                 Mirask.bo1 (default: the Mirask.bo1 beside the binary, if any;
+#                 "-b none" plays without a book). Build it with the target
+#                 pellarq-livre: cmake --build build-match --target pellarq-livre
 #     -d DIR      output directory (default /tmp/pellarq-match/<setting>-<date>)
 #     -s          only summarise an existing output directory (-d), play nothing
 #     -q          run pellarq with its standard error sent to /dev/null (through a
@@ -54,8 +58,9 @@ outdir=""
 summary_only=0
 quiet=0
 pause=10000
+book=""
 
-while getopts "n:p:o:t:Pe:d:sqw:h" opt; do
+while getopts "n:p:o:t:Pe:b:d:sqw:h" opt; do
     case $opt in
         n) games=$OPTARG ;;
         p) proto=$OPTARG ;;
@@ -63,6 +68,7 @@ while getopts "n:p:o:t:Pe:d:sqw:h" opt; do
         t) tc=$OPTARG ;;
         P) ponder=1 ;;
         e) engine=$OPTARG ;;
+        b) book=$OPTARG ;;
         d) outdir=$OPTARG ;;
         s) summary_only=1 ;;
         q) quiet=1 ;;
@@ -151,6 +157,13 @@ summarise() {
         pings=$(grep -c -E '^[0-9]* *>first *: *ping ' "$dbg")
         pongs=$(grep -c -E '^[0-9]* *<first *: *pong ' "$dbg")
         echo "  pings to pellarq: $pings, pongs back: $pongs"
+        # A ping that xboard sends right before "quit" at the end of the match
+        # needs no answer: xboard stops reading then.
+        awk '
+        /^[0-9]+ >first *: *ping / { n = $NF; open[n] = NR; last = n; next }
+        /^[0-9]+ <first *: *pong / { delete open[$NF]; next }
+        /^[0-9]+ >first *: *quit/ { if (last in open) atquit[last] = 1 }
+        END { for (n in open) printf "    ping %s (line %d) unanswered%s\n", n, open[n], (n in atquit) ? ", sent just before quit" : "" }' "$dbg"
         # Silences: gaps of more than 10 s between time-stamped lines.
         echo "  silences over 10 s in the exchange (ms, line):"
         awk '/^[0-9]+ / { t = $1 + 0; if (last != "" && t - last > 10000) printf "    %d ms before line %d: %s\n", t - last, NR, $0; last = t }' "$dbg" | head -20
@@ -192,6 +205,9 @@ rm -f "$outdir/games.pgn" "$outdir/xboard.debug"
 # Play with a copy of the binary, so that a rebuild during the match changes
 # nothing and the run can be repeated with the same engine.
 cp "$engine" "$outdir/pellarq"
+[ -n "$book" ] || book="$(dirname "$engine")/Mirask.bo1"
+rm -f "$outdir/pellarq-wd/Mirask.bo1"
+if [ "$book" != none ] && [ -f "$book" ]; then cp "$book" "$outdir/pellarq-wd/Mirask.bo1"; else book=none; fi
 first_cmd="$outdir/pellarq"
 if [ "$quiet" = 1 ]; then
     printf '#!/bin/sh\nexec "%s" "$@" 2>/dev/null\n' "$outdir/pellarq" > "$outdir/pellarq-quiet"
@@ -201,6 +217,7 @@ fi
 {
     echo "setting: protocol $proto, opponent $opponent, time control $tc, $pname, $games games$( [ "$quiet" = 1 ] && echo ", pellarq stderr to /dev/null")"
     echo "engine: $engine copied to $outdir/pellarq ($(cd "$root" && git rev-parse --short HEAD 2>/dev/null || echo '?'))"
+    echo "book: $book"
     echo "started: $(date -u '+%Y-%m-%d %H:%M:%S UTC')"
 } > "$outdir/setting.txt"
 cat "$outdir/setting.txt"
