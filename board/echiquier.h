@@ -79,6 +79,10 @@ class CEchiquier {
   int GetDepth();
   uint32_t GetNodeCount();
   int AnalyseAttaques();
+  // Stops a running Analyse or Anticipation from another thread: the search
+  // ends at once with the best move found so far. Does nothing when no
+  // search runs, so the next search is never cut short by it.
+  void ArreteRecherche();
 
   // Fields, in declaration order.
   CListePartie partie;            // the game record

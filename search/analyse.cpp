@@ -181,3 +181,7 @@ int CEchiquier::GetDepth() { return lit_drapeau(profondeur_courante) - 2; }
 uint32_t CEchiquier::GetNodeCount() { return nb_noeuds; }
 
 int CEchiquier::AnalyseAttaques() { return 0; }
+
+void CEchiquier::ArreteRecherche() {
+  if (recherche_active()) echange_atomique(arret_recherche, 1);
+}

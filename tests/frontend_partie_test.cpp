@@ -1,6 +1,11 @@
 // Whole exchanges with the engine program: thinking, moving, stopping.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -105,4 +110,26 @@ TEST(Partie, WholeGameScript) {
   EXPECT_EQ(compte_lignes(r.sortie, ligne_coup), 3) << r.sortie;
   EXPECT_EQ(r.sortie.find("Illegal"), std::string::npos) << r.sortie;
   EXPECT_EQ(r.sortie.find("Error"), std::string::npos) << r.sortie;
+}
+
+TEST(Partie, SigtermEndsTheProgramAsQuitDoes) {
+  // The engine thinks for a long time; SIGTERM arrives half a second later.
+  // The script prints the engine's exit status and how long it took to end.
+  const std::string d = ::testing::TempDir() + "sigterm_" + std::to_string(getpid());
+  std::filesystem::remove_all(d);
+  std::filesystem::create_directories(d);
+  std::ofstream(d + "/essai.sh")
+      << "d='" << d << "'; mkfifo \"$d/f\"\n"
+      << "(printf 'st 60\\ngo\\n'; sleep 20) > \"$d/f\" & w=$!\n"
+      << "'" << PELLARQ_BINARY << "' < \"$d/f\" > /dev/null 2>&1 & p=$!\n"
+      << "sleep 0.5; t=$(date +%s%N); kill -TERM $p; wait $p; s=$?\n"
+      << "echo $s $(( ($(date +%s%N) - t) / 1000000 )); kill $w\n";
+  FILE* f = popen(("bash '" + d + "/essai.sh'").c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  int statut = -1, ms = -1;
+  ASSERT_EQ(std::fscanf(f, "%d %d", &statut, &ms), 2);
+  pclose(f);
+  std::filesystem::remove_all(d);
+  EXPECT_EQ(statut, 0);
+  EXPECT_LT(ms, 2000);
 }

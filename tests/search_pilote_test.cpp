@@ -126,10 +126,11 @@ TEST_F(Pilote, NoLegalMoveIsAFinishedGame) {
 TEST_F(Pilote, StopFromAnotherThreadEndsTheSearchAndTheNextOneRunsFully) {
   e.SetProfondeur(999);
   e.SetTempsLimite(1000, 1000);
-  std::thread arret([] {
+  e.ArreteRecherche();  // no search runs: nothing to stop, nothing left raised
+  std::thread arret([this] {
     while (!recherche_active()) dort_ms(5);
     dort_ms(300);
-    echange_atomique(arret_recherche, 1);
+    e.ArreteRecherche();
   });
   const uint32_t debut = compte_ticks();
   const uint32_t r = e.Analyse();
