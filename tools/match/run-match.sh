@@ -145,7 +145,7 @@ summarise() {
         echo "  lines from the opponent with Illegal/Error: $(grep -c -E '^[0-9]* *<second *: *(Illegal|Error|tellusererror)' "$dbg")"
         grep -n -E '^[0-9]* *<second *: *(Illegal|Error|tellusererror)' "$dbg" | head -10 | sed 's/^/    /'
         echo "  xboard lines about illegal moves, errors, exits, kills:"
-        grep -n -i -E 'illegal move|exited|killed|crash|signal|timeout|unexpected|not responding|stall' "$dbg" \
+        grep -n -i -E 'illegal move|exited|killed|crash|signal|timeout|unexpected|not responding|stall|error writing|broken pipe' "$dbg" \
             | grep -v -E '^[0-9]+: *[0-9]* *[<>](first|second) *:' | head -20 | sed 's/^/    /'
         # Version 2: xboard takes the features only from a line it recognises.
         if grep -q "protocol 2" "$dir/setting.txt" 2>/dev/null; then
@@ -153,6 +153,10 @@ summarise() {
         fi
         echo "  lines from pellarq starting with prompt characters (? or #): $(grep -c -E "^[0-9]* *<first *: *[?#]" "$dbg")"
         grep -n -E "^[0-9]* *<first *: *[?#]+ *(move|[0-9]+\. \.\.\.|feature|pong|resign|1-0|0-1|1/2)" "$dbg" | head -5 | sed "s/^/    protocol line spoilt: /"
+        if [ -s "$dir/xboard.out" ]; then
+            echo "  xboard's own messages:"
+            grep -E "^xboard:" "$dir/xboard.out" | head -10 | sed "s/^/    /"
+        fi
         local pings pongs
         pings=$(grep -c -E '^[0-9]* *>first *: *ping ' "$dbg")
         pongs=$(grep -c -E '^[0-9]* *<first *: *pong ' "$dbg")
