@@ -398,7 +398,8 @@ int boucle_commandes(CEchiquier& e) {
     if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
     if (!traite_ligne(e, ligne)) break;
   }
-  arreter_reflexion();
+  // The end of input ends the program as QUIT does.
+  arreter_reflexion(lit_drapeau(protocole_v2) != 0);
   std::fflush(stdout);
   return 0;
 }

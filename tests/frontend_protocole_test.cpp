@@ -125,3 +125,10 @@ TEST(Protocole, BenchSignatureIsTheSameOnEveryRun) {
   EXPECT_EQ(compte_lignes(a.sortie, std::regex(R"(Position +\d+: depth 2, nodes \d+, best move \S+)")), 32);
   EXPECT_EQ(a.sortie.find("best move -"), std::string::npos) << a.sortie;  // every position loads
 }
+
+TEST(Protocole, EndOfInputInVersionTwoDropsTheMoveLikeQuit) {
+  const auto r = lance_avec_pauses({"xboard\nprotover 2\nst 30\ne2e4\nping 1\n", "@500"});
+  EXPECT_EQ(compte_lignes(r.sortie, coup_v2), 0) << r.sortie;
+  EXPECT_NE(r.sortie.find("pong 1"), std::string::npos) << r.sortie;
+  EXPECT_EQ(r.statut, 0);
+}
