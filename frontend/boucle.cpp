@@ -113,19 +113,23 @@ bool ping(CEchiquier&, std::string&, const std::string& brute, bool&) {
   return true;
 }
 
+// The positive number after a keyword of `longueur` letters, into `cible`;
+// anything else is not legal.
+void lit_limite(const std::string& ligne, size_t longueur, int& cible) {
+  const int n = std::atoi(ligne.c_str() + longueur);
+  if (n <= 0) std::printf("Error (command not legal): %s\n", ligne.c_str());
+  else cible = n;
+}
+
 // "ST n": n seconds for every search, until a LEVEL.
 bool st(CEchiquier&, std::string& ligne, const std::string&, bool&) {
-  const int n = std::atoi(ligne.c_str() + 3);
-  if (n <= 0) std::printf("Error (command not legal): %s\n", ligne.c_str());
-  else secondes_par_coup = n;
+  lit_limite(ligne, 3, secondes_par_coup);
   return true;
 }
 
 // "SD n": thinking lines stop at depth n, until NEW or another SD.
 bool sd(CEchiquier&, std::string& ligne, const std::string&, bool&) {
-  const int n = std::atoi(ligne.c_str() + 3);
-  if (n <= 0) std::printf("Error (command not legal): %s\n", ligne.c_str());
-  else profondeur_max_sd = n;
+  lit_limite(ligne, 3, profondeur_max_sd);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "frontend/protocole.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <vector>
@@ -146,7 +147,7 @@ std::string ligne_stat01(CEchiquier& e, uint32_t debut_ticks) {
   if (courant) texte_protocole(courant, texte);
   char ligne[128];
   std::snprintf(ligne, sizeof ligne, "stat01: %u %u %d %d %d %s\n",
-                (compte_ticks() - debut_ticks) / 10, uint32_t(nb_noeuds), e.GetDepth(),
+                (compte_ticks() - debut_ticks) / 10, uint32_t(nb_noeuds), std::max(0, e.GetDepth()),
                 rang ? total - rang : total, total, texte);
   return ligne;
 }

@@ -8,7 +8,7 @@
 #include "frontend/boucle.h"
 #include "frontend/livre.h"
 #include "eval/preparation.h"
-#include "notation/coordonnees.h"
+#include "notation/san.h"
 #include "search/alphabeta.h"
 #include "search/arret.h"
 #include "search/globals.h"
@@ -61,16 +61,11 @@ void ligne_reflexion(int d, uint32_t debut_ticks, uint32_t noeuds_debut) {
   char tete[64];
   std::snprintf(tete, sizeof tete, "%d %3d %5u %7u ", d - 2, lit_drapeau(meilleur_score) / 4,
                 secondes * 100, uint32_t(nb_noeuds - noeuds_debut));
-  std::string ligne = tete;
   uint32_t pv[LONGUEUR_PV];
   copie_pv(pv, pv_rapportee);
-  for (int i = 0; i < LONGUEUR_PV && pv[i]; ++i) {
-    char t[8];
-    texte_coordonnees(pv[i], t);
-    ligne += t;
-    ligne += ' ';
-  }
-  ligne += '\n';
+  char coups[LONGUEUR_PV * 8];
+  ecrit_coordonnees_variante(coups, sizeof coups, pv);
+  const std::string ligne = std::string(tete) + coups + "\n";
   std::fputs(ligne.c_str(), stdout);
   std::fflush(stdout);
 }

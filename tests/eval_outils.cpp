@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "eval/preparation.h"
+#include "notation/lecture.h"
 #include "outils.h"
 
 namespace {
@@ -24,15 +25,10 @@ int slot_prefere(int base, char lettre, int q) {
   }
 }
 
-int type_lettre(char lettre, bool noir) {
-  switch (lettre) {
-    case 'K': return ROI;
-    case 'Q': return DAME;
-    case 'R': return TOUR;
-    case 'B': return FOU;
-    case 'N': return CAVALIER;
-    default: return noir ? PION_NOIR : PION_BLANC;
-  }
+// The piece type of a placement letter: the engine's reader for pieces, else a pawn.
+int type_placement(char lettre, bool noir) {
+  const int t = type_lettre(lettre);
+  return t >= 0 ? t : (noir ? PION_NOIR : PION_BLANC);
 }
 
 }  // namespace
@@ -82,7 +78,7 @@ void place_slots(CEchiquier& e, const std::string& fen) {
   }
   std::vector<PIECE_PLACEE> pieces;
   for (size_t i = 0; i < lues.size(); ++i)
-    pieces.push_back({slots[i], type_lettre(lues[i].lettre, lues[i].base == 16), lues[i].q});
+    pieces.push_back({slots[i], type_placement(lues[i].lettre, lues[i].base == 16), lues[i].q});
   place_pieces(e, pieces, cote == "b" ? NOIRS : BLANCS);
   e.roque[0] = roques.find('K') != std::string::npos ? 0 : -1;
   e.roque[2] = roques.find('Q') != std::string::npos ? 0 : -1;

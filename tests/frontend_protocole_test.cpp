@@ -99,6 +99,14 @@ TEST(Protocole, HintAndBookListing) {
   EXPECT_EQ(compte_lignes(r.sortie, std::regex(R"(Hint: [a-h][1-8][a-h][1-8][qrbn]?)")), 1) << r.sortie;
 }
 
+TEST(Protocole, FixedLimitsMustBePositive) {
+  const auto r = lance_programme("st 0\nsd -2\nst x\n");
+  EXPECT_EQ(lignes_de(r.sortie),
+            (std::vector<std::string>{"Error (command not legal): ST 0",
+                                      "Error (command not legal): SD -2",
+                                      "Error (command not legal): ST X"}));
+}
+
 TEST(Protocole, QuietlyAcceptedCommands) {
   const auto r = lance_programme(
       "random\ncomputer\nname Someone\nrating 2000 1800\nics -\nvariant normal\ndraw\nmemory 64\n"

@@ -49,6 +49,9 @@ RESULTAT_PROGRAMME lance_programme(const std::string& entree, const std::string&
 // Places the position of a FEN text's placement, side-to-move and castling
 // fields: kings in slots 0 and 16, corner rooks in their castling slots,
 // other pieces in free slots. Generates the moves of the side to move.
+// Unlike LitForsythe it checks nothing, so that tests can also set up
+// positions the engine's reader refuses (pawns on the back ranks, the side
+// not to move in check) and see the search and evaluation survive them.
 uint32_t place_fen(CEchiquier& e, const std::string& fen);
 
 // As lance_programme, but the input is given in pieces with pauses: a piece
