@@ -173,3 +173,28 @@ TEST(EvalCachePions, UnstoppableLonePawnsAreNotStored) {
   EXPECT_EQ(int64_t(cache.entree(n, BLANCS).score), 435);
   EXPECT_EQ(int64_t(cache.entree(n, BLANCS).pieces), 0);
 }
+
+TEST(EvalCachePions, TheLoneMinorPieceKindIsPartOfTheEntry) {
+  // Passed pawns earn 42 a rank against a lone knight, 35 against a lone
+  // bishop: whichever was evaluated first, each position keeps its own term.
+  CACHE_PIONS_TEST cache(1024);
+  CEchiquier e;
+  const EMPILAGE fou = noeud_fen(e, "4k3/8/8/3P4/8/8/8/R3K1b1 w - -");
+  const EMPILAGE cavalier = noeud_fen(e, "4k3/8/8/3P4/8/8/8/R3K1n1 w - -");
+  ASSERT_EQ(fou.verrou_pions, cavalier.verrou_pions);
+  const int contre_fou = structure_pions_calculee(&fou, BLANCS);
+  const int contre_cavalier = structure_pions_calculee(&cavalier, BLANCS);
+  ASSERT_NE(contre_fou, contre_cavalier);
+  EXPECT_EQ(structure_pions(&cavalier, BLANCS), contre_cavalier);
+  EXPECT_EQ(structure_pions(&fou, BLANCS), contre_fou);
+  EXPECT_EQ(structure_pions(&cavalier, BLANCS), contre_cavalier);
+  // The same for Black's passers against a lone white minor piece
+  const EMPILAGE fou_blanc = noeud_fen(e, "r3k1B1/8/8/8/3p4/8/8/4K3 b - -");
+  const EMPILAGE cavalier_blanc = noeud_fen(e, "r3k1N1/8/8/8/3p4/8/8/4K3 b - -");
+  const int b_fou = structure_pions_calculee(&fou_blanc, NOIRS);
+  const int b_cavalier = structure_pions_calculee(&cavalier_blanc, NOIRS);
+  ASSERT_NE(b_fou, b_cavalier);
+  EXPECT_EQ(structure_pions(&fou_blanc, NOIRS), b_fou);
+  EXPECT_EQ(structure_pions(&cavalier_blanc, NOIRS), b_cavalier);
+  EXPECT_EQ(structure_pions(&fou_blanc, NOIRS), b_fou);
+}
