@@ -64,13 +64,22 @@ int defauts(const COLONNES& c) {
   return (doubles * 2 + arrieres) * 15 + (isoles * 2 + ilots) * 20;
 }
 
+// Do C's passed pawns earn the rate against a lone knight? The enemy's only
+// piece is one of its two knights.
+template <int C>
+bool contre_cavalier_seul(const EMPILAGE* e) {
+  using T = Camp<C>;
+  return Camp<1 - C>::pieces(e) == 1 &&
+         (e->pos_piece[T::cavalier_adverse] >= 0 || e->pos_piece[T::cavalier_adverse + 1] >= 0);
+}
+
 // Passed pawns of colour C against the enemy's files, counted for C
 // (positive). The rule of the square applies when the enemy has no pieces.
 template <int C>
 int passes(const EMPILAGE* e, int trait, const COLONNES& amis, const COLONNES& ennemis) {
   using T = Camp<C>;
   int r = (8 - Camp<1 - C>::pieces(e)) * 5;
-  if (r == 35 && (e->pos_piece[T::cavalier_adverse] >= 0 || e->pos_piece[T::cavalier_adverse + 1] >= 0)) r = 42;
+  if (contre_cavalier_seul<C>(e)) r = 42;
   const bool carre = Camp<1 - C>::pieces(e) == 0;
   const int roi = e->pos_piece[T::roi_adverse] & 63;
   const int s = trait != C;  // the enemy is to move
@@ -156,6 +165,12 @@ bool correspond(const ENTREE_PIONS& t, uint32_t verrou, uint8_t pieces, bool ave
 }  // namespace
 
 int structure_pions(const EMPILAGE* e, int trait) {
+  // The check word covers what the term depends on besides the pawns and
+  // the piece counts: whether a lone enemy piece is a knight. Entries 452
+  // and 964 of the key tables belong to no position key.
+  uint32_t verrou = e->verrou_pions;
+  if (contre_cavalier_seul<BLANCS>(e)) verrou ^= zobrist_verrou[452];
+  if (contre_cavalier_seul<NOIRS>(e)) verrou ^= zobrist_verrou[964];
   const uint8_t pieces = uint8_t((e->nb_pieces_noires & 15) << 4 | (e->nb_pieces_blanches & 15));
   const uint16_t rois = uint16_t((e->pos_piece[16] & 63) << 8 | (e->pos_piece[0] & 63));
   const bool avec_pieces = e->nb_pieces_blanches > 0 && e->nb_pieces_noires > 0;
@@ -165,10 +180,10 @@ int structure_pions(const EMPILAGE* e, int trait) {
   if (table_pions) {
     const uint32_t index = ((e->cle_pions & ~1u) | uint32_t(trait & 1)) & masque_pions;
     entree = &table_pions[index];
-    if (correspond(*entree, e->verrou_pions, pieces, avec_pieces, rois)) return entree->score;
+    if (correspond(*entree, verrou, pieces, avec_pieces, rois)) return entree->score;
     if (avec_pieces) {
       const ENTREE_PIONS& voisine = table_pions[(index ^ 1) & masque_pions];
-      if (correspond(voisine, e->verrou_pions, pieces, avec_pieces, rois)) return voisine.score;
+      if (correspond(voisine, verrou, pieces, avec_pieces, rois)) return voisine.score;
     }
   }
 
@@ -178,7 +193,7 @@ int structure_pions(const EMPILAGE* e, int trait) {
 
   // 8. Store, unless the term is an early return or does not fit the entry
   if (entree && !final && score >= INT16_MIN && score <= INT16_MAX)
-    *entree = ENTREE_PIONS{e->verrou_pions, int16_t(score), rois, pieces};
+    *entree = ENTREE_PIONS{verrou, int16_t(score), rois, pieces};
   return score;
 }
 
