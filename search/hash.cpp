@@ -129,9 +129,10 @@ void compute_keys(EMPILAGE* e) {
       cle ^= zobrist_cle[index_cle(s, t, q)];
       verrou ^= zobrist_verrou[index_cle(s, t, q)];
     }
-    // Pawn slots count as pawns of their colour, whatever they became.
-    if ((s >= 8 && s <= 15) || s >= 24) {
-      const int i = s < 16 ? 320 + q : 896 + q;
+    // Pawns by type, as the search updates them: a promoted piece in a
+    // pawn slot is no pawn.
+    if (t == PION_BLANC || t == PION_NOIR) {
+      const int i = index_cle(s, t, q);
       cle_p ^= zobrist_cle[i];
       verrou_p ^= zobrist_verrou[i];
     }
