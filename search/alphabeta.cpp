@@ -15,6 +15,7 @@
 
 std::atomic<uint32_t> nb_noeuds{0};
 int ply_max_extension = 0;
+bool arret_differe = false;
 
 namespace {
 
@@ -121,7 +122,7 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   using TM = Camp<M>;
 
   // 1. Abort test
-  if (lit_drapeau(arret_recherche)) throw RECHERCHE_ABANDONNEE{};
+  if (lit_drapeau(arret_recherche) && !arret_differe) throw RECHERCHE_ABANDONNEE{};
 
   // 2. Copy the parent's node and apply the entering move. Below the root,
   // whose phase the preparation wrote, promoted pawns take that phase's values.
@@ -212,12 +213,15 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
     }
   };
   entre_chemin();
-  // 20. Every later return frees the path entry first
-  auto sortie = [&](int score) {
+  auto quitte_chemin = [&]() {
     if (rep && profondeur / UN_PLY > 2 && rep->ply >= ply) {
       rep->compte = 0;
       rep->ply = PLY_LIBRE;
     }
+  };
+  // 20. Every later return frees the path entry first
+  auto sortie = [&](int score) {
+    quitte_chemin();
     return score;
   };
 
@@ -308,8 +312,10 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
     if (n == 1 && ply <= ply_max_extension) profondeur += EXTENSION_PARTIELLE;
   } else if (coup_hash == 0 && profondeur_entree >= 5 * UN_PLY && !(flags & RECHERCHE_IID) &&
              (flags & NOEUD_PV)) {
+    // The inner search of this same node must not take the node's own
+    // path entry for a repetition: it enters and frees the entry itself.
+    quitte_chemin();
     recherche<C>(coup, flags + RECHERCHE_IID, profondeur_entree - 2 * UN_PLY, alpha, beta, parent);
-    // The inner search of this same node freed its path entry on return
     entre_chemin();
     const ENTREE_HASH* h = sonde_hash(&e, C);
     coup_hash = h ? h->coup : 0;

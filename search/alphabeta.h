@@ -35,6 +35,10 @@ inline constexpr int PLY_MAX = 31;
 extern std::atomic<uint32_t> nb_noeuds;
 // The largest ply at which extensions apply; set by the driver before each iteration.
 extern int ply_max_extension;
+// Set while the driver scores the root moves: a stop request waits until
+// that short scoring ends, so that the move played is always an ordered one.
+// Written by the driver, read by the search, both on the thinking thread.
+extern bool arret_differe;
 
 // Search of white's replies to black move `coup` (0 = null move) applied to
 // a copy of `parent`, at depth `profondeur` (1/256 ply) in the window

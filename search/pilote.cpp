@@ -80,6 +80,11 @@ int note_racine(int camp, uint32_t* liste, EMPILAGE* noeud) {
   }
   ply_max_extension = 0;
   echange_atomique(profondeur_courante, 0);
+  // A stop waits for the end of the scoring: the quiescence searches are short.
+  struct Differe {
+    Differe() { arret_differe = true; }
+    ~Differe() { arret_differe = false; }
+  } differe;
   try {
     for (uint32_t* l = liste; *l; ++l) {
       if (*l & COUP_ILLEGAL) continue;
