@@ -2,6 +2,7 @@
 // predicted reply, and the reports a host can read while a search runs.
 #include "search/analyse.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -16,11 +17,29 @@
 #include "search/globals.h"
 #include "search/hash.h"
 #include "search/pilote.h"
+#include "search/position.h"
 #include "search/rapport.h"
 
 namespace {
 
 constexpr int TRENTE_JOURS = 2592000;
+// The driver iterates below depth 32.
+constexpr int DERNIERE_ITERATION = 31;
+
+// The first iteration depth when a search resumes from `reprise`: at least
+// 3, never beyond the depth limit nor the driver's last iteration.
+int depart_reprise(int reprise, int limite) {
+  return std::max(3, std::min({reprise, limite, DERNIERE_ITERATION}));
+}
+
+// Did the driver take its move from the book?
+bool coup_du_livre(int resultat) { return resultat == 1 && lit_drapeau(meilleur_score) == SCORE_LIVRE; }
+
+// Empties the current line: after a book move it no longer follows the game.
+void vide_ligne() {
+  verrou_section v(verrou_rapport);
+  std::fill(std::begin(pv_courante), std::end(pv_courante), 0u);
+}
 
 // The legal entry of the list whose low 16 bits are `coup`, or null.
 uint32_t* cherche_entree(uint32_t* liste, uint32_t coup) {
@@ -57,7 +76,15 @@ void texte_score(int s, char* texte) {
 }
 
 uint32_t CEchiquier::Analyse() {
-  if (fin_partie || !a_un_coup_legal(liste_coups)) return 0xFFFFFFFF;
+  if (fin_partie || !a_un_coup_legal(liste_coups)) {
+    // The score shown is the finished game's: mated, or nothing to win.
+    EMPILAGE position = *emp;
+    CopieEmp(&position);
+    const bool mat = !a_un_coup_legal(liste_coups) &&
+                     (trait == BLANCS ? check_test<BLANCS>(position) : check_test<NOIRS>(position));
+    echange_atomique(meilleur_score, mat ? -MAT : 0);
+    return 0xFFFFFFFF;
+  }
   int nouvelle = 1, depart = 3, limite = profondeur, precedent = -INFINI;
 
   // Ponder hit: the opponent played the predicted move
@@ -69,7 +96,7 @@ uint32_t CEchiquier::Analyse() {
         temps_limite[0] -= temps_anticipation;
         temps_limite[1] -= temps_anticipation;
         nouvelle = 0;
-        if (profondeur_anticipation > 3) depart = profondeur_anticipation;
+        depart = depart_reprise(profondeur_anticipation, limite);
         if (std::abs(score_anticipation) < 32000) precedent = score_anticipation;
         if (entree) std::swap(*entree, liste_coups[0]);
       } else if (entree) {
@@ -85,6 +112,12 @@ uint32_t CEchiquier::Analyse() {
   const int r = pilote_recherche(trait, liste_coups, precedent, 200, depart, temps_limite[0],
                                  temps_limite[1], &limite, nouvelle, emp);
   PvAfterMove(limite);
+  if (coup_du_livre(r)) {
+    // No search behind the move: nothing to predict, no depth reached.
+    vide_ligne();
+    coup_prevu = reponse_prevue = 0;
+    profondeur_anticipation = 0;
+  }
   return (liste_coups[0] & 0xffff) | (uint32_t(r) << 16);
 }
 
@@ -114,19 +147,25 @@ uint32_t CEchiquier::Anticipation() {
   fixe_contexte_rapport(&local, liste, &camp);
   if (reponse_prevue != 0) {
     nouvelle = 0;
-    depart = profondeur_anticipation > 3 ? profondeur_anticipation : 3;
+    depart = depart_reprise(profondeur_anticipation, limite);
     if (std::abs(score_anticipation) < 32000) precedent = score_anticipation;
     if (uint32_t* e = cherche_entree(liste, uint32_t(reponse_prevue))) std::swap(*e, liste[0]);
   }
 
   // Search the answer on the opponent's time
   temps_anticipation = int(std::time(nullptr));
-  pilote_recherche(camp, liste, precedent, 200, depart, TRENTE_JOURS, TRENTE_JOURS, &limite,
-                   nouvelle, &local);
+  const int resultat = pilote_recherche(camp, liste, precedent, 200, depart, TRENTE_JOURS,
+                                        TRENTE_JOURS, &limite, nouvelle, &local);
   reponse_prevue = int(liste[0] & 0xffff);
   temps_anticipation = int(std::time(nullptr)) - temps_anticipation;
   profondeur_anticipation = limite;
   score_anticipation = int16_t(liste[0] >> 16);
+  if (coup_du_livre(resultat)) {
+    // The book answered: no depth reached, and the old line is stale.
+    vide_ligne();
+    profondeur_anticipation = 0;
+    score_anticipation = -INFINI;
+  }
   fixe_contexte_rapport(nullptr, nullptr, nullptr);
   return uint32_t(reponse_prevue);
 }
