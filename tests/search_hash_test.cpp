@@ -26,16 +26,23 @@ TEST(Cles, SideToMoveSharesTheKeyButNotTheSlot) {
   EXPECT_EQ(case_table(a.cle_hash, BLANCS, 0xffff) ^ case_table(a.cle_hash, NOIRS, 0xffff), 1u);
 }
 
-TEST(Cles, PawnKeysFollowPawnSlotsWhateverTheirType) {
+TEST(Cles, PawnKeysCountPawnsByType) {
   CEchiquier e;
   e.Coup1();
   EMPILAGE a = *e.emp;
   compute_keys(&a);
-  a.type_piece[12] = DAME;  // a promoted pawn still counts as a pawn of its slot
+  a.type_piece[12] = DAME;  // a promoted pawn is no pawn any more
   EMPILAGE b = a;
   compute_keys(&b);
-  EXPECT_EQ(a.cle_pions, b.cle_pions);
+  EXPECT_NE(a.cle_pions, b.cle_pions);
   EXPECT_NE(a.cle_hash, b.cle_hash);
+  // The pawn keys lose exactly that pawn
+  EMPILAGE sans = a;
+  sans.pos_piece[12] = -1;
+  sans.echiquier[a.pos_piece[12]] = VIDE;
+  compute_keys(&sans);
+  EXPECT_EQ(sans.cle_pions, b.cle_pions);
+  EXPECT_EQ(sans.verrou_pions, b.verrou_pions);
   // Castling states change the position key only.
   b.roque[0] = ROQUE_PERDU;
   EMPILAGE c = b;
