@@ -57,23 +57,24 @@ class Defauts : public ::testing::Test {
   CEchiquier e;
 };
 
-// A book of one entry for the initial position: e2e4, in a directory of its
-// own that becomes the working directory for the object's lifetime.
+// A book of one entry, by default e2e4 in the initial position, in a
+// directory of its own that becomes the working directory for the object's
+// lifetime.
 class LIVRE_TEST {
  public:
-  explicit LIVRE_TEST(CEchiquier& e) : ancien(std::filesystem::current_path()) {
+  explicit LIVRE_TEST(const EMPILAGE& position, uint32_t coup = 0x070C) : ancien(std::filesystem::current_path()) {
     dossier = std::filesystem::path(::testing::TempDir()) / ("defauts_livre_" + std::to_string(getpid()));
     std::filesystem::create_directories(dossier);
     std::filesystem::current_path(dossier);
-    EMPILAGE racine = *e.emp;
+    EMPILAGE racine = position;
     compute_keys(&racine);
     std::ofstream f(FICHIER_LIVRE, std::ios::binary);
     const uint32_t n = enregistrement_primaire(&racine, 0);
     std::vector<char> tout((n + 1) * 10, 0);
     tout[n * 10] = char(racine.verrou_hash & 0xff);
     tout[n * 10 + 1] = char((racine.verrou_hash >> 8) & 0xff);
-    tout[n * 10 + 2] = char(0x0C);  // e2e4
-    tout[n * 10 + 3] = char(0x07);
+    tout[n * 10 + 2] = char(coup & 0xff);
+    tout[n * 10 + 3] = char((coup >> 8) & 0xff);
     f.write(tout.data(), std::streamsize(tout.size()));
   }
   ~LIVRE_TEST() {
@@ -95,7 +96,7 @@ TEST_F(Defauts, ABookMoveClearsThePredictionAndItsLine) {
   ASSERT_NE(pv_courante[0], 0u);
   // The book answers the next request, without a depth limit
   e.SetProfondeur(999);
-  LIVRE_TEST livre(e);
+  LIVRE_TEST livre(*e.emp);
   credit_livre = 10;
   const uint32_t r = e.Analyse();
   ASSERT_EQ(r, 0x070Cu | (1u << 16));
@@ -107,6 +108,37 @@ TEST_F(Defauts, ABookMoveClearsThePredictionAndItsLine) {
   nb_noeuds = 0;
   EXPECT_EQ(e.Anticipation(), 0u);
   EXPECT_EQ(e.GetNodeCount(), 0u);
+}
+
+TEST_F(Defauts, PonderingIntoTheBookLeavesNoStaleDepthOrLine) {
+  e.SetProfondeur(5);
+  const uint32_t r = e.Analyse();
+  ASSERT_EQ(e.Joue(r & 0xffff), 0);
+  ASSERT_NE(e.coup_prevu, 0);
+  // The book knows an answer to the predicted reply
+  CEchiquier apres;
+  apres.Raz();
+  apres.Coup1();
+  ASSERT_EQ(apres.Joue(r & 0xffff), 0);
+  ASSERT_EQ(apres.Joue(uint32_t(e.coup_prevu)), 0);
+  uint32_t livre_coup = 0;
+  for (const uint32_t* l = apres.liste_coups; *l && !livre_coup; ++l)
+    if (!(*l & COUP_ILLEGAL)) livre_coup = *l & 0xffff;
+  EMPILAGE position = *apres.emp;
+  apres.CopieEmp(&position);
+  LIVRE_TEST livre(position, livre_coup);
+  credit_livre = 10;
+  e.SetProfondeur(999);
+  EXPECT_EQ(e.Anticipation(), livre_coup);
+  EXPECT_LT(e.profondeur_anticipation, 31);
+  EXPECT_EQ(pv_courante[0], 0u);
+  // The ponder hit searches within the limits
+  credit_livre = 0;
+  e.SetProfondeur(5);
+  ASSERT_EQ(e.Joue(uint32_t(e.coup_prevu)), 0);
+  const uint32_t r2 = e.Analyse();
+  EXPECT_TRUE(legal(r2));
+  EXPECT_EQ(e.GetDepth(), 3);
 }
 
 TEST_F(Defauts, AStaleDepthNeverStartsTheSearchBeyondItsLimit) {
