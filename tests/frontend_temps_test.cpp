@@ -26,16 +26,16 @@ class TempsConfiguration : public TestDansDossier {};
 }  // namespace
 
 TEST(TempsProgramme, FastLevelsAnswerEveryMoveWithTheClockInCentiseconds) {
-  // 10 s plus 0.1 s with 2 s, 0.3 s, 0.05 s and 0.01 s left: a move each time,
-  // thought about for well under a second.
+  // 10 s plus 0.1 s with 2 s, 0.3 s, 0.05 s, 0.01 s and nothing left: a move
+  // each time, thought about for well under a second.
   std::vector<std::string> morceaux = {"protover 2\npost\n"};
-  for (const char* temps : {"200", "30", "5", "1"}) {
+  for (const char* temps : {"200", "30", "5", "1", "0"}) {
     morceaux.push_back(std::string("new\nlevel 0 0:10 0.1\ntime ") + temps + "\notim 1000\ngo\n");
     morceaux.push_back("@900");
   }
   morceaux.push_back("quit\n");
   const auto r = lance_avec_pauses(morceaux);
-  EXPECT_EQ(compte_lignes(r.sortie, coup_v2), 4) << r.sortie;
+  EXPECT_EQ(compte_lignes(r.sortie, coup_v2), 5) << r.sortie;
   const auto lignes = scores_et_temps(r.sortie);
   ASSERT_FALSE(lignes.empty()) << r.sortie;
   for (const auto& [score, cs] : lignes) EXPECT_LT(cs, 100) << r.sortie;
