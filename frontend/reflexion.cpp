@@ -1,5 +1,6 @@
 #include "frontend/reflexion.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -79,7 +80,8 @@ void reflexion(void* parametre) {
         } else {
           e.compte_abandon = 0;
         }
-        if (score == 1) dort_ms(300);
+        // A book move waits a little, never beyond the move's normal time.
+        if (score == 1) dort_ms(uint32_t(std::clamp<int64_t>(e.temps_limite_ms[0], 0, 300)));
       }
       if (code != 10) std::fputs(ligne_coup(e.index_courant / 2 + 1, coup).c_str(), stdout);
       if (code != 0) annonce_resultat(e, code, texte);

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "board/echiquier.h"
 #include "board/movegen.h"
@@ -19,10 +18,10 @@
 #include "search/pilote.h"
 #include "search/position.h"
 #include "search/rapport.h"
+#include "search/temps.h"
 
 namespace {
 
-constexpr int TRENTE_JOURS = 2592000;
 // The driver iterates below depth 32.
 constexpr int DERNIERE_ITERATION = 31;
 
@@ -92,9 +91,9 @@ uint32_t CEchiquier::Analyse() {
     coup_prevu = 0;
     if (reponse_prevue != 0) {
       uint32_t* entree = cherche_entree(liste_coups, uint32_t(reponse_prevue));
-      if (temps_limite[0] > temps_anticipation) {
-        temps_limite[0] -= temps_anticipation;
-        temps_limite[1] -= temps_anticipation;
+      if (temps_limite_ms[0] > temps_anticipation) {
+        temps_limite_ms[0] -= temps_anticipation;
+        temps_limite_ms[1] -= temps_anticipation;
         nouvelle = 0;
         depart = depart_reprise(profondeur_anticipation, limite);
         if (std::abs(score_anticipation) < 32000) precedent = score_anticipation;
@@ -109,8 +108,8 @@ uint32_t CEchiquier::Analyse() {
 
   CopieEmp(emp);
   restore_search_repetition();
-  const int r = pilote_recherche(trait, liste_coups, precedent, 200, depart, temps_limite[0],
-                                 temps_limite[1], &limite, nouvelle, emp);
+  const int r = pilote_recherche(trait, liste_coups, precedent, 200, depart, temps_limite_ms[0],
+                                 temps_limite_ms[1], &limite, nouvelle, emp);
   PvAfterMove(limite);
   if (coup_du_livre(r)) {
     // No search behind the move: nothing to predict, no depth reached.
@@ -153,11 +152,12 @@ uint32_t CEchiquier::Anticipation() {
   }
 
   // Search the answer on the opponent's time
-  temps_anticipation = int(std::time(nullptr));
-  const int resultat = pilote_recherche(camp, liste, precedent, 200, depart, TRENTE_JOURS,
-                                        TRENTE_JOURS, &limite, nouvelle, &local);
+  const uint32_t debut = compte_ticks();
+  temps_anticipation = int32_t(debut);
+  const int resultat = pilote_recherche(camp, liste, precedent, 200, depart, TRENTE_JOURS_MS,
+                                        TRENTE_JOURS_MS, &limite, nouvelle, &local);
   reponse_prevue = int(liste[0] & 0xffff);
-  temps_anticipation = int(std::time(nullptr)) - temps_anticipation;
+  temps_anticipation = int32_t(compte_ticks() - debut);
   profondeur_anticipation = limite;
   score_anticipation = int16_t(liste[0] >> 16);
   if (coup_du_livre(resultat)) {
