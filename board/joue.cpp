@@ -111,7 +111,6 @@ int CEchiquier::Retour(int n) {
 
   if (arriere) {
     restaure_roque(partie.LitA(n).roque);
-    clear_repetition(table_repetition);
     emp->coups_reversibles = 0;
     fin_partie = 0;
     if (index_courant <= 19) credit_livre = 10;
@@ -136,6 +135,9 @@ int CEchiquier::Retour(int n) {
   } else {
     genere_liste();
   }
+
+  // The position taken back to starts a fresh repetition history
+  if (arriere) note_premiere_occurrence();
 
   dernier_coup = 0;
   coup_prevu = 0;
