@@ -114,6 +114,7 @@ CEchiquier& CEchiquier::operator=(const CEchiquier& autre) {
   compte_abandon = autre.compte_abandon;
   mode_fritz = autre.mode_fritz;
   double_pas_depart = autre.double_pas_depart;
+  motif_echec = autre.motif_echec;
   return *this;
 }
 
