@@ -69,8 +69,13 @@ void lire_configuration(int* taille_hash, std::string& repertoire) {
     const size_t egal = reste.find('=');
     const bool hash = strncasecmp(reste.c_str(), "HASHTABLE", 9) == 0;
     const bool tables = strncasecmp(reste.c_str(), "TABLEBASE", 9) == 0;
-    if ((!hash && !tables) || egal == std::string::npos) {
+    if (!hash && !tables) {
       std::fprintf(stderr, "%s:%d: unknown setting \"%s\" ignored\n", FICHIER_CONFIGURATION, numero,
+                   reste.c_str());
+      continue;
+    }
+    if (egal == std::string::npos) {
+      std::fprintf(stderr, "%s:%d: \"%s\" has no \"=\"; ignored\n", FICHIER_CONFIGURATION, numero,
                    reste.c_str());
       continue;
     }

@@ -58,7 +58,7 @@ TEST_F(Configuration, MissingFileChangesNothingAndUnreadableLinesAreReported) {
   EXPECT_EQ(taille, 7);
   EXPECT_EQ(rep, "keep");
   // A number that cannot be read and unknown keys: reported, the value stays
-  ecrit("hashtable=lots\ntablebase=" + std::string(2000, 'd') + "\nHASHTABLE = 12x\nmemory = 20\nverbose\n");
+  ecrit("hashtable=lots\ntablebase=" + std::string(2000, 'd') + "\nHASHTABLE = 12x\nmemory = 20\nverbose\nHASHTABLE 20\n");
   ::testing::internal::CaptureStderr();
   lire_configuration(&taille, rep);
   const std::string erreurs = ::testing::internal::GetCapturedStderr();
@@ -68,5 +68,6 @@ TEST_F(Configuration, MissingFileChangesNothingAndUnreadableLinesAreReported) {
             "pellarq.cfg:1: HASHTABLE \"lots\" is not a number; ignored\n"
             "pellarq.cfg:3: HASHTABLE \" 12x\" is not a number; ignored\n"
             "pellarq.cfg:4: unknown setting \"memory = 20\" ignored\n"
-            "pellarq.cfg:5: unknown setting \"verbose\" ignored\n");
+            "pellarq.cfg:5: unknown setting \"verbose\" ignored\n"
+            "pellarq.cfg:6: \"HASHTABLE 20\" has no \"=\"; ignored\n");
 }
