@@ -245,11 +245,21 @@ int CEchiquier::ListeCoups(char** textes) { return liste_en_textes(liste_coups, 
 
 int CEchiquier::ListeCoupsPrise(char** textes, int) { return liste_en_textes(liste_prises, textes); }
 
-void CEchiquier::note_premiere_occurrence() {
+void CEchiquier::note_premiere_occurrence(bool unique) {
+  if (unique) {
+    clear_repetition(table_repetition);
+    return;
+  }
   const int reversibles = emp->coups_reversibles;
   CopieEmp(emp);
   record_game_position(table_repetition, trait, 1, emp);
   emp->coups_reversibles = reversibles;
+}
+
+bool CEchiquier::prise_en_passant_listee() const {
+  for (const uint32_t* l = liste_coups; *l; ++l)
+    if (!(*l & COUP_ILLEGAL) && (*l & GENRE_COUP) == PRISE_EN_PASSANT) return true;
+  return false;
 }
 
 int CEchiquier::AlloueHashTable(int n) {
@@ -268,6 +278,6 @@ int CEchiquier::AlloueHashTable(int n) {
     std::memcpy(static_cast<void*>(table_repetition), repetitions.data(),
                 repetitions.size() * sizeof(ENTREE_REPETITION));
   else if (table_repetition)
-    note_premiere_occurrence();
+    note_premiere_occurrence(prise_en_passant_listee());
   return r;
 }

@@ -129,9 +129,12 @@ class CEchiquier {
   int charge_position(const char* nom);
   int charge_partie(const char* nom);
   int charge_pgn(const char* nom, int numero);
-  // Enters the position on the board as the first occurrence of a fresh
-  // repetition history (a new game, a set-up, a take-back).
-  void note_premiere_occurrence();
+  // Starts a fresh repetition history from the position on the board: it is
+  // its first occurrence, unless `unique` (an en passant capture it allows
+  // makes it a position no later one can repeat).
+  void note_premiere_occurrence(bool unique = false);
+  // Whether the legal-move list holds an en passant capture.
+  bool prise_en_passant_listee() const;
   // Generates the moves of the side to move into liste_coups, no move applied.
   uint32_t genere_liste();
   // Allocates fen_depart on first need and returns it.

@@ -222,5 +222,6 @@ int CEchiquier::lit_forsythe(const char* texte) {
   RecupEmp(emp);
   double_pas_depart = pas;
   CreeForsythe(fen_depart);  // now with its en passant square
+  note_premiere_occurrence(prise_en_passant_listee());
   return 0;
 }

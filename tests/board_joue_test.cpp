@@ -155,6 +155,24 @@ TEST_F(Jeu, ThirdRepetitionReturnsFourOnlyOnce) {
   EXPECT_EQ(e.Joue(coup_texte("f6g8")), 0);             // fourth time: not reported
 }
 
+TEST_F(Jeu, APositionWithAnEnPassantRightIsNotRepeatedLater) {
+  // After 3... d5 White may take en passant: the same placement later,
+  // without that right, is another position
+  ASSERT_EQ(joue_suite(e, "e2e4 g8f6 e4e5 d7d5"), 0);
+  ASSERT_EQ(joue_suite(e, "g1f3 b8c6 f3g1 c6b8"), 0);  // first time without the right
+  ASSERT_EQ(joue_suite(e, "g1f3 b8c6 f3g1"), 0);
+  EXPECT_EQ(e.Joue(coup_texte("c6b8")), 0);             // second time, not the third
+  EXPECT_EQ(e.Joue(coup_texte("g1f3")), 4);             // the position after Nf3 is there a third time
+  // Nor the start of a set-up that allows the capture, nor a take-back to it
+  ASSERT_EQ(e.LitForsythe("4k3/8/8/3pP3/8/8/8/4K3 w - d6"), 0);
+  ASSERT_EQ(joue_suite(e, "e1e2 e8e7 e2e1 e7e8 e1e2 e8e7 e2e1"), 0);
+  EXPECT_EQ(e.Joue(coup_texte("e7e8")), 0);
+  ASSERT_EQ(e.Retour(0), 0);
+  ASSERT_EQ(joue_suite(e, "e1e2 e8e7 e2e1 e7e8 e1e2 e8e7 e2e1"), 0);
+  EXPECT_EQ(e.Joue(coup_texte("e7e8")), 0);
+  EXPECT_EQ(e.Joue(coup_texte("e1e2")), 4);  // the position after Ke2, a third time
+}
+
 TEST_F(Jeu, EveryStartingPositionIsItsFirstOccurrence) {
   // A set-up position
   ASSERT_EQ(e.LitForsythe("4k3/8/8/8/8/8/8/R3K3 w - -"), 0);
