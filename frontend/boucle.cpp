@@ -295,8 +295,10 @@ bool partie(CEchiquier& e, std::string&, const std::string& brute, bool&) {
 // carry the colours). An illegal one leaves the game as it was.
 bool setboard(CEchiquier& e, std::string& ligne, const std::string& brute, bool&) {
   if (ligne.size() > 8 && ligne[8] != ' ') return false;
-  if (e.LitForsythe(brute.c_str() + 8) != 0) signale_echec(std::string("Illegal position: ") + e.MotifEchec(), stdout);
-  else relance_analyse(e);
+  if (e.LitForsythe(brute.c_str() + 8) != 0)
+    signale_echec(std::string("Illegal position: ") + e.MotifEchec(), stdout);
+  else
+    relance_analyse(e);
   return true;
 }
 
