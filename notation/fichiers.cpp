@@ -124,6 +124,8 @@ int CEchiquier::charge_partie(const char* nom) {
 
   std::string texte;
   int numero = 0;
+  bool compris = false;  // a starting position or a move was read
+  int incompris = 0;     // first line whose text is no move, 0 if none
   while (lit_ligne(fichier.get(), texte)) {
     ++numero;
     char* p = saute_blancs(texte.data());
@@ -138,6 +140,7 @@ int CEchiquier::charge_partie(const char* nom) {
         motif_echec = "illegal position at line " + std::to_string(numero) + " (" + motif_echec + ")";
         return -10;
       }
+      compris = true;
       continue;
     }
     if (!std::isalnum(static_cast<unsigned char>(*p))) continue;
@@ -152,7 +155,11 @@ int CEchiquier::charge_partie(const char* nom) {
       if (*p == 0 || *p == '.') break;
       const std::string texte_coup = jeton(p);
       const uint32_t coup = lit_coup_coordonnees(p, trait);
-      if (coup == 0) break;
+      if (coup == 0) {
+        if (incompris == 0) incompris = numero;
+        break;
+      }
+      compris = true;
       const int r = Joue(coup);
       // A draw by repetition or fifty moves lets the game go on
       if (r != 0 && r != 4) {
@@ -162,6 +169,11 @@ int CEchiquier::charge_partie(const char* nom) {
       }
       while (*p && !est_blanc(*p)) ++p;
     }
+  }
+  // Text in which nothing is a move (an empty file is an empty game)
+  if (!compris && incompris) {
+    motif_echec = "not a game file (line " + std::to_string(incompris) + ")";
+    return -10;
   }
   return 0;
 }

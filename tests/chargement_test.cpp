@@ -143,6 +143,7 @@ TEST_F(Chargement, FailedLoadsAndSetUpsLeaveTheGameAsItWas) {
   const std::string echec = chemin("echec.pos", "b\nre1\nte4\nn\nre8\n");  // White to move, Black in check
   const std::string fen_mauvaise = chemin("fen.txt", "[FEN 8/8/8 w]\n1. e2e4\n");
   const std::string coup_illegal = chemin("coup.txt", "1. d2d4 d7d5\n2. e1e3 g8f6\n");
+  const std::string pas_une_partie = chemin("notes.txt", "\nA letter, not a game\n1. of many\n");
   const std::string promotion = chemin("promo.txt", "[FEN 4k3/1P6/8/8/8/8/8/4K3 w - -]\n1. b7b8\n");
   const std::string pgn_illegal = chemin("coup.pgn", "[Event \"x\"]\n\n1. d4 d5 2. e1e3 Nf6 *\n");
   const std::string pgn_fen = chemin("fen.pgn", "[Event \"x\"]\n[FEN \"4k3/8/8/8/8/8/8/4R1K1 w - -\"]\n\n1. Kg2 *\n");
@@ -165,6 +166,7 @@ TEST_F(Chargement, FailedLoadsAndSetUpsLeaveTheGameAsItWas) {
        "illegal position at line 1 (the placement ends at rank 5)"},
       {"coup illegal", [&] { return e.Load(coup_illegal.c_str()); }, "illegal move e1e3 at line 2"},
       {"promotion", [&] { return e.Load(promotion.c_str()); }, "illegal move b7b8 at line 2"},
+      {"pas une partie", [&] { return e.Load(pas_une_partie.c_str()); }, "not a game file (line 2)"},
       {"pgn absent", [&] { return e.LoadPgn(rien.c_str(), 1); }, "not found"},
       {"pgn illegal", [&] { return e.LoadPgn(pgn_illegal.c_str(), 1); }, "illegal move e1e3 at line 3"},
       {"pgn fen", [&] { return e.LoadPgn(pgn_fen.c_str(), 1); },
@@ -187,4 +189,15 @@ TEST_F(Chargement, FailedLoadsAndSetUpsLeaveTheGameAsItWas) {
     EXPECT_EQ(e.Joue(coup_texte("b8a8")), 4) << c.nom;
     EXPECT_EQ(e.Joue(coup_texte("e1g1")), 0) << c.nom;
   }
+}
+
+TEST_F(Chargement, AGameWithoutMovesRoundTrips) {
+  ASSERT_EQ(joue_suite(e, "e2e4"), 0);
+  CEchiquier vide;
+  const std::string nom = (dossier_ / "vide.txt").string();
+  ASSERT_EQ(vide.Save(nom.c_str()), 0);
+  EXPECT_EQ(lit(nom), "");
+  EXPECT_EQ(e.Load(nom.c_str()), 0);
+  EXPECT_EQ(e.LitIndexCourant(), -1);
+  EXPECT_EQ(photo(e), photo(vide));
 }
