@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "bench") == 0) {
     int profondeur = 0;
     if (argc > 3 || (argc > 2 && !lit_profondeur_bench(argv[2], profondeur))) {
-      std::fprintf(stderr, "pellarq: bench: \"%s\" is not a depth (1 to 64)\n", argc > 2 ? argv[2] : "");
+      std::fprintf(stderr, "pellarq: bench: \"%s\" is not a depth (1 to 64)\n", argv[argc > 3 ? 3 : 2]);
       std::fputs(texte_usage(), stderr);
       return 2;
     }
