@@ -182,7 +182,7 @@ const char* texte_usage() {
          "\n"
          "A chess engine speaking the xboard protocol on standard input and output.\n"
          "\n"
-         "Options (the value follows the letter without a space, in the order given):\n"
+         "Options (the value follows the letter, with or without a space; in the order given):\n"
          "  -dDIRS   directories of the endgame table files, separated by ';' or ','\n"
          "  -hN      transposition table of 2^N entries (13 to 23; 0 means 16)\n"
          "  -fGAME   load a game file, search its last position once and exit\n"
