@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "board/movegen.h"
 #include "board/tables.h"
@@ -25,6 +26,10 @@ const int type_initial[32] = {ROI, DAME, TOUR, TOUR, FOU, FOU, CAVALIER, CAVALIE
                               PION_NOIR, PION_NOIR, PION_NOIR, PION_NOIR};
 // Initial value by type.
 const int valeur_initiale[7] = {4400, 4000, 2200, 1300, 1200, 400, 400};
+
+// Transposition-table sizes, as powers of two, that the tables accept.
+constexpr int TAILLE_HASH_MIN = 13;
+constexpr int TAILLE_HASH_MAX = 23;
 
 // Engine objects alive: the global tables go with the last one.
 int nb_echiquiers = 0;
@@ -109,6 +114,7 @@ CEchiquier& CEchiquier::operator=(const CEchiquier& autre) {
   compte_abandon = autre.compte_abandon;
   mode_fritz = autre.mode_fritz;
   double_pas_depart = autre.double_pas_depart;
+  motif_echec = autre.motif_echec;
   return *this;
 }
 
@@ -160,7 +166,7 @@ void CEchiquier::Raz() {
   trait_jeu = &trait;
 
   if (table_hash && mode_fritz == 0) clear_table_hash();
-  if (table_repetition) clear_repetition(table_repetition);
+  note_premiere_occurrence();
 
   compte_abandon = 0;
   std::srand(compte_ticks());
@@ -239,4 +245,39 @@ int CEchiquier::ListeCoups(char** textes) { return liste_en_textes(liste_coups, 
 
 int CEchiquier::ListeCoupsPrise(char** textes, int) { return liste_en_textes(liste_prises, textes); }
 
-int CEchiquier::AlloueHashTable(int n) { return alloue_tables(n); }
+void CEchiquier::note_premiere_occurrence(bool unique) {
+  if (unique) {
+    clear_repetition(table_repetition);
+    return;
+  }
+  const int reversibles = emp->coups_reversibles;
+  CopieEmp(emp);
+  record_game_position(table_repetition, trait, 1, emp);
+  emp->coups_reversibles = reversibles;
+}
+
+bool CEchiquier::prise_en_passant_listee() const {
+  for (const uint32_t* l = liste_coups; *l; ++l)
+    if (!(*l & COUP_ILLEGAL) && (*l & GENRE_COUP) == PRISE_EN_PASSANT) return true;
+  return false;
+}
+
+int CEchiquier::AlloueHashTable(int n) {
+  // Sizes out of range are brought into it (0 asks for the usual size)
+  if (n != 0 && (n < TAILLE_HASH_MIN || n > TAILLE_HASH_MAX)) {
+    const int voulu = n;
+    n = n < TAILLE_HASH_MIN ? TAILLE_HASH_MIN : TAILLE_HASH_MAX;
+    std::fprintf(stderr, "pellarq: table size %d is out of range (%d to %d); %d used\n", voulu,
+                 TAILLE_HASH_MIN, TAILLE_HASH_MAX, n);
+  }
+  // The game's repetitions survive the new tables
+  std::vector<ENTREE_REPETITION> repetitions;
+  if (table_repetition) repetitions.assign(table_repetition, table_repetition + TAILLE_REPETITION);
+  const int r = alloue_tables(n);
+  if (table_repetition && !repetitions.empty())
+    std::memcpy(static_cast<void*>(table_repetition), repetitions.data(),
+                repetitions.size() * sizeof(ENTREE_REPETITION));
+  else if (table_repetition)
+    note_premiere_occurrence(prise_en_passant_listee());
+  return r;
+}

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "board/partie.h"
 #include "board/types.h"
@@ -57,12 +58,17 @@ class CEchiquier {
   void CreeForsythe(char* texte);
   int LitForsythe(const char* texte);
 
-  // Game and position files.
+  // Game and position files. A load or set-up that fails (ChargePosition,
+  // Load, LoadPgn, LitForsythe) leaves the game as it was before it, and
+  // MotifEchec then says why it failed.
   int ChargePosition(const char* nom);
   int Load(const char* nom, char* inutilise = nullptr);
   int Save(const char* nom, const char* inutilise = nullptr);
   int Save(const char* nom, const char* inutilise, int ajout);
   int LoadPgn(const char* nom, int numero, char* inutilise1 = nullptr, char* inutilise2 = nullptr);
+  // Why the last load or set-up failed ("not found", "illegal position at
+  // line 3", ...); empty after one that succeeded.
+  const char* MotifEchec() const { return motif_echec.c_str(); }
 
   // Time control: the normal and the maximum thinking time, in seconds or
   // in milliseconds.
@@ -120,6 +126,17 @@ class CEchiquier {
   void MajAvant(S_LISTE_COUPS e);
   void InitTdep();
   uint32_t LitCoupFichier(char*& p);
+  // The readers proper; the public operations put the game back when these fail.
+  int lit_forsythe(const char* texte);
+  int charge_position(const char* nom);
+  int charge_partie(const char* nom);
+  int charge_pgn(const char* nom, int numero);
+  // Starts a fresh repetition history from the position on the board: it is
+  // its first occurrence, unless `unique` (an en passant capture it allows
+  // makes it a position no later one can repeat).
+  void note_premiere_occurrence(bool unique = false);
+  // Whether the legal-move list holds an en passant capture.
+  bool prise_en_passant_listee() const;
   // Generates the moves of the side to move into liste_coups, no move applied.
   uint32_t genere_liste();
   // Allocates fen_depart on first need and returns it.
@@ -129,6 +146,9 @@ class CEchiquier {
   // field), replayed when the game is taken back to its start; 0 if none.
   uint32_t double_pas_depart = 0;
 
+  std::string motif_echec;  // why the last load or set-up failed
+
+  friend class CSauvegardeJeu;
   struct Stockage;
   std::shared_ptr<Stockage> stockage;      // lists and work state, shared by copies
   std::shared_ptr<char[]> stockage_fen;    // owner of fen_depart

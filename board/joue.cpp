@@ -87,6 +87,13 @@ int CEchiquier::Joue(uint32_t coup) {
     fin_partie = 1;
     return 3;
   }
+  // A double step that allows an en passant capture makes a position no
+  // later one repeats: the history starts afresh without it
+  if (irreversible && prise_en_passant_listee()) {
+    emp->coups_reversibles = 0;
+    note_premiere_occurrence(true);
+    return 0;
+  }
   const int n = record_game_position(table_repetition, trait, irreversible, emp);
   return n == 3 || n == 100 ? 4 : 0;
 }
@@ -111,7 +118,6 @@ int CEchiquier::Retour(int n) {
 
   if (arriere) {
     restaure_roque(partie.LitA(n).roque);
-    clear_repetition(table_repetition);
     emp->coups_reversibles = 0;
     fin_partie = 0;
     if (index_courant <= 19) credit_livre = 10;
@@ -136,6 +142,9 @@ int CEchiquier::Retour(int n) {
   } else {
     genere_liste();
   }
+
+  // The position taken back to starts a fresh repetition history
+  if (arriere) note_premiere_occurrence(prise_en_passant_listee());
 
   dernier_coup = 0;
   coup_prevu = 0;

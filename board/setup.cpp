@@ -3,6 +3,8 @@
 // set-up into a position the engine can play from.
 #include "board/setup.h"
 
+#include <string>
+
 #include "board/echiquier.h"
 #include "board/movegen.h"
 #include "search/globals.h"
@@ -53,6 +55,12 @@ void garde_roques(CEchiquier& e) {
 }
 
 }  // namespace
+
+std::string motif_placement(const CEchiquier& e) {
+  if (e.pos_piece[0] < 0) return "no white king";
+  if (e.pos_piece[16] < 0) return "no black king";
+  return "no king";
+}
 
 void vide_echiquier(CEchiquier& e) {
   for (int& q : e.echiquier) q = VIDE;
@@ -119,17 +127,15 @@ int CEchiquier::AjoutePiece(int couleur, int type, int case_) {
       if (sur_echiquier(*this, slot)) slot ^= 1;
       break;
     }
-    case DAME:
-      if (sur_echiquier(*this, base)) {
-        // A surplus queen takes a pawn's slot, from the h-pawn's down
-        slot = -1;
-        for (int s = noir + 15; s >= noir + 8 && slot < 0; --s)
-          if (!sur_echiquier(*this, s)) slot = s;
-        if (slot < 0) return -1;
-      }
-      break;
     default:
       break;
+  }
+  if (type != ROI && sur_echiquier(*this, slot)) {
+    // A surplus piece (a promoted one) takes a pawn's slot, from the h-pawn's down
+    slot = -1;
+    for (int s = noir + 15; s >= noir + 8 && slot < 0; --s)
+      if (!sur_echiquier(*this, s)) slot = s;
+    if (slot < 0) return -1;
   }
   if (sur_echiquier(*this, slot)) return -1;
 
@@ -210,5 +216,6 @@ int CEchiquier::RecalculePosition(int trait_) {
     fin_partie = 1;
     return COUP_ILLEGAL;
   }
+  note_premiere_occurrence();
   return 0;
 }

@@ -1,7 +1,12 @@
 // Helpers of the position set-up shared by its readers (FEN, position files).
 #pragma once
 
+#include <string>
+
 class CEchiquier;
+
+// Why a placement without one of its kings cannot be set up ("no white king").
+std::string motif_placement(const CEchiquier& e);
 
 // Leaves the engine on a set-up that could not be completed: no legal
 // move, an empty game record, and the game marked over so that nothing is

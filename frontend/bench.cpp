@@ -1,10 +1,16 @@
 #include "frontend/bench.h"
 
+#include <cstdlib>
+
 #include "board/echiquier.h"
+#include "board/sauvegarde.h"
 #include "frontend/boucle.h"
+#include "frontend/configuration.h"
 #include "notation/coordonnees.h"
+#include "search/arret.h"
 #include "search/globals.h"
 #include "search/hash.h"
+#include "tablebase/registry.h"
 
 const char* const positions_bench[] = {
     // Openings
@@ -45,10 +51,30 @@ const char* const positions_bench[] = {
 };
 const int nb_positions_bench = int(sizeof positions_bench / sizeof positions_bench[0]);
 
+bool lit_profondeur_bench(const char* texte, int& profondeur) {
+  while (*texte == ' ' || *texte == '\t') ++texte;
+  profondeur = 0;
+  if (*texte == 0) return true;
+  char* fin = nullptr;
+  const long n = std::strtol(texte, &fin, 10);
+  while (*fin == ' ' || *fin == '\t') ++fin;
+  if (fin == texte || *fin != 0 || n < 1 || n > 64) return false;
+  profondeur = int(n);
+  return true;
+}
+
 uint64_t lance_bench(CEchiquier& e, int profondeur, FILE* sortie) {
   if (profondeur < 1) profondeur = PROFONDEUR_BENCH;
+  // What the user had: the game, the table size, limits and settings
+  CSauvegardeJeu jeu(e);
   const int taille = taille_hash ? __builtin_ctz(taille_hash) : 16;
   const int post = echange_atomique(post_actif, 0);
+  const int limites[2] = {e.temps_limite[0], e.temps_limite[1]};
+  const int fritz = e.mode_fritz, nulle = valeur_nulle;
+  e.mode_fritz = 0;
+  valeur_nulle = 0;
+  // No endgame tables: the signature must not depend on the files at hand
+  if (tables_pretes) TbRelease();
   uint64_t total = 0;
   const uint32_t debut = compte_ticks();
 
@@ -81,5 +107,11 @@ uint64_t lance_bench(CEchiquier& e, int profondeur, FILE* sortie) {
   e.AlloueHashTable(taille);
   e.Raz();
   e.Coup1();
+  jeu.restaure();
+  e.temps_limite[0] = limites[0];
+  e.temps_limite[1] = limites[1];
+  e.mode_fritz = fritz;
+  valeur_nulle = nulle;
+  if (tables_pretes) TbInit(repertoire_tables.c_str());
   return total;
 }

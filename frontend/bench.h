@@ -14,7 +14,13 @@ extern const int nb_positions_bench;
 inline constexpr int PROFONDEUR_BENCH = 8;
 
 // Searches every position to `profondeur` (PROFONDEUR_BENCH when below 1)
-// from cleared tables, printing one line per position, then the total
-// nodes and nodes per second. The engine is left on a new game. Returns
-// the total node count.
+// from cleared tables of one size, without endgame tables, book or draw
+// contempt, printing one line per position, then the total nodes and nodes
+// per second; the total depends on the program alone. Afterwards the
+// engine's game, table size, time limits, settings and endgame tables are
+// those it had before. Returns the total node count.
 uint64_t lance_bench(CEchiquier& e, int profondeur, FILE* sortie);
+
+// Reads the depth argument of "bench": nothing (0, the usual depth) or a
+// number from 1 to 64, blanks around it allowed. False for anything else.
+bool lit_profondeur_bench(const char* texte, int& profondeur);

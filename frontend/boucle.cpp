@@ -16,6 +16,7 @@
 #include "frontend/protocole.h"
 #include "frontend/bench.h"
 #include "frontend/reflexion.h"
+#include "frontend/signalement.h"
 #include "notation/lecture.h"
 #include "eval/evaluation.h"
 #include "search/hash.h"
@@ -104,14 +105,23 @@ bool exit_analyse(CEchiquier&, std::string&, const std::string&, bool&) {
 // "EDIT": piece lines until "."; the end of input ends the program.
 bool edit(CEchiquier& e, std::string&, const std::string&, bool& fin) {
   bool fin_entree = false;
-  mode_edition(e, e.trait, &fin_entree);
+  std::string motif;
+  const int r = mode_edition(e, e.trait, &fin_entree, &motif);
   fin = fin_entree;
-  if (!fin) relance_analyse(e);
+  if (r != 0) signale_echec("Illegal position: " + motif, stdout);
+  else if (!fin) relance_analyse(e);
+  return true;
+}
+
+// "XBOARD": a GUI drives the engine from now on.
+bool xboard(CEchiquier&, std::string&, const std::string&, bool&) {
+  interface_xboard = 1;
   return true;
 }
 
 // "PROTOVER n": version 2 and later get the feature line and "move" lines.
 bool protover(CEchiquier&, std::string& ligne, const std::string&, bool&) {
+  interface_xboard = 1;
   if (std::atoi(ligne.c_str() + 8) >= 2) {
     std::fputs(ligne_features().c_str(), stdout);
     echange_atomique(protocole_v2, 1);
@@ -194,7 +204,12 @@ bool memory(CEchiquier& e, std::string& ligne, const std::string&, bool&) {
 // "BENCH [depth]": the fixed searches of the built-in positions.
 bool bench(CEchiquier& e, std::string& ligne, const std::string&, bool&) {
   if (ligne.size() > 5 && ligne[5] != ' ') return false;
-  lance_bench(e, std::atoi(ligne.c_str() + 5), stdout);
+  int profondeur = 0;
+  if (!lit_profondeur_bench(ligne.c_str() + 5, profondeur)) {
+    std::printf("Error (command not legal): %s\n", ligne.c_str());
+    return true;
+  }
+  lance_bench(e, profondeur, stdout);
   return true;
 }
 
@@ -285,26 +300,38 @@ bool remove(CEchiquier& e, std::string&, const std::string&, bool&) {
   return true;
 }
 
-// "POSITION name": a position file; the name is used as typed.
+// "POSITION name": a position file; the name is used as typed. A file that
+// cannot be loaded leaves the game as it was.
 bool position(CEchiquier& e, std::string&, const std::string& brute, bool&) {
-  const int r = e.ChargePosition(brute.c_str() + 9);
-  if (r == -1) std::fputs("Quel Fichier?!\n", stderr);
-  else if (r == -2) std::fputs("Erreur\n", stderr);
+  const char* nom = brute.c_str() + 9;
+  const int r = e.ChargePosition(nom);
+  if (r == 0) {
+    relance_analyse(e);
+    return true;
+  }
+  std::fputs(r == -1 ? "Quel Fichier?!\n" : "Erreur\n", stderr);
+  signale_echec(std::string(nom) + ": " + e.MotifEchec(), stderr);
   return true;
 }
 
-// "PARTIE name": a game file; the name is used as typed.
+// "PARTIE name": a game file; the name is used as typed. A game that cannot
+// be read whole leaves the game as it was.
 bool partie(CEchiquier& e, std::string&, const std::string& brute, bool&) {
-  e.Load(brute.c_str() + 7);
+  const char* nom = brute.c_str() + 7;
+  const int r = e.Load(nom);
+  if (r < 0 || r == 1) signale_echec(std::string(nom) + ": " + e.MotifEchec(), stderr);
+  else relance_analyse(e);
   return true;
 }
 
 // "SETBOARD fen": the position of a FEN text, read as typed (its letters
-// carry the colours).
+// carry the colours). An illegal one leaves the game as it was.
 bool setboard(CEchiquier& e, std::string& ligne, const std::string& brute, bool&) {
   if (ligne.size() > 8 && ligne[8] != ' ') return false;
-  if (e.LitForsythe(brute.c_str() + 8) != 0) std::printf("tellusererror Illegal position\n");
-  else relance_analyse(e);
+  if (e.LitForsythe(brute.c_str() + 8) != 0)
+    signale_echec(std::string("Illegal position: ") + e.MotifEchec(), stdout);
+  else
+    relance_analyse(e);
   return true;
 }
 
@@ -363,7 +390,7 @@ const COMMANDE commandes[] = {
     {"PRINT", 0, CONTINUE, print},
     {"PARTIE ", 7, ABANDONNE, partie},
     {"EVAL", 0, CONTINUE, commande_eval},
-    {"XBOARD", 6, CONTINUE, ignore},
+    {"XBOARD", 6, CONTINUE, xboard},
     {"FRITZ", 5, CONTINUE, fritz},
     {"RESET", 5, CONTINUE, reset},
     {"PERFT", 5, ABANDONNE, commande_perft},

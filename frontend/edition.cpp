@@ -7,6 +7,8 @@
 #include <string>
 
 #include "board/echiquier.h"
+#include "board/sauvegarde.h"
+#include "board/setup.h"
 #include "frontend/boucle.h"
 
 void vider_case(CEchiquier& e, int case_) {
@@ -38,7 +40,8 @@ bool ligne_edition(CEchiquier& e, const char* ligne, int& couleur) {
   return true;
 }
 
-int mode_edition(CEchiquier& e, int trait, bool* fin_entree) {
+int mode_edition(CEchiquier& e, int trait, bool* fin_entree, std::string* motif) {
+  CSauvegardeJeu sauvegarde(e);
   int couleur = BLANCS;
   std::string ligne;
   *fin_entree = false;
@@ -53,5 +56,13 @@ int mode_edition(CEchiquier& e, int trait, bool* fin_entree) {
     if (!ligne_edition(e, ligne.c_str(), couleur)) break;
   }
   e.DroitsRoque();
-  return e.RecalculePosition(trait);
+  const int r = e.RecalculePosition(trait);
+  if (r != 0) {
+    const std::string pourquoi = e.pos_piece[0] < 0 || e.pos_piece[16] < 0
+                                     ? motif_placement(e)
+                                     : "the side not to move is in check";
+    sauvegarde.restaure();
+    if (motif) *motif = pourquoi;
+  }
+  return r;
 }

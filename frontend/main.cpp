@@ -44,7 +44,13 @@ int main(int argc, char** argv) {
   std::setvbuf(stdin, nullptr, _IONBF, 0);
 
   if (argc > 1 && std::strcmp(argv[1], "bench") == 0) {
-    lance_bench(moteur, argc > 2 ? std::atoi(argv[2]) : 0, stdout);
+    int profondeur = 0;
+    if (argc > 3 || (argc > 2 && !lit_profondeur_bench(argv[2], profondeur))) {
+      std::fprintf(stderr, "pellarq: bench: \"%s\" is not a depth (1 to 64)\n", argv[argc > 3 ? 3 : 2]);
+      std::fputs(texte_usage(), stderr);
+      return 2;
+    }
+    lance_bench(moteur, profondeur, stdout);
     return 0;
   }
 

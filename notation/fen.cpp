@@ -1,9 +1,11 @@
 // FEN text of the engine's position: writing it, and setting the position
 // up from it.
 #include <cstring>
+#include <string>
 
 #include "board/echiquier.h"
 #include "board/movegen.h"
+#include "board/sauvegarde.h"
 #include "board/setup.h"
 
 namespace {
@@ -58,6 +60,9 @@ int case_en_passant(const char* p, int trait) {
   return (p[1] - '1') * 8 + (p[0] - 'a');
 }
 
+// Name of a square ("e3").
+std::string nom_case(int q) { return {char('a' + q % 8), char('1' + q / 8)}; }
+
 }  // namespace
 
 void CEchiquier::CreeForsythe(char* texte) {
@@ -89,10 +94,34 @@ void CEchiquier::CreeForsythe(char* texte) {
   if (roque[1] == ROQUE_POSSIBLE) *t++ = 'k';
   if (roque[3] == ROQUE_POSSIBLE) *t++ = 'q';
   if (t == debut_roques) *t++ = '-';
-  std::strcpy(t, " -");
+
+  // The square behind a pawn that has just made a double step, when the
+  // list holds an en passant capture to it
+  const uint32_t dernier = index_courant >= 0 ? partie.LitA(index_courant).coup : double_pas_depart;
+  const int cible = (case_depart(dernier) + case_arrivee(dernier)) / 2;
+  bool en_passant = false;
+  for (const uint32_t* l = liste_coups; dernier != 0 && *l && !en_passant; ++l)
+    en_passant = !(*l & COUP_ILLEGAL) && (*l & GENRE_COUP) == PRISE_EN_PASSANT && case_arrivee(*l) == cible;
+  *t++ = ' ';
+  if (en_passant) {
+    *t++ = char('a' + cible % 8);
+    *t++ = char('1' + cible / 8);
+  } else {
+    *t++ = '-';
+  }
+  *t = 0;
 }
 
 int CEchiquier::LitForsythe(const char* texte) {
+  CSauvegardeJeu sauvegarde(*this);
+  const int r = lit_forsythe(texte);
+  if (r != 0) sauvegarde.restaure();
+  else motif_echec.clear();
+  return r;
+}
+
+int CEchiquier::lit_forsythe(const char* texte) {
+  motif_echec.clear();
   const char* p = saute_blancs(texte);
   vide_echiquier(*this);
 
@@ -103,6 +132,7 @@ int CEchiquier::LitForsythe(const char* texte) {
       const char c = *p;
       if (c == 0) {
         // The text ends inside the placement
+        motif_echec = "the placement ends at rank " + std::to_string(r + 1);
         refuse_position(*this);
         return -2;
       }
@@ -121,6 +151,7 @@ int CEchiquier::LitForsythe(const char* texte) {
       const int q = r * 8 + f;
       const int slot = type == PION_BLANC ? AjoutePion(couleur, q) : AjoutePiece(couleur, type, q);
       if (slot < 0) {
+        motif_echec = "no room for " + std::string(1, c) + " on " + nom_case(q);
         refuse_position(*this);
         return -2;
       }
@@ -130,6 +161,7 @@ int CEchiquier::LitForsythe(const char* texte) {
     if (*p) ++p;
   }
   if (pos_piece[0] < 0 || pos_piece[16] < 0) {
+    motif_echec = motif_placement(*this);
     refuse_position(*this);
     return -2;
   }
@@ -160,6 +192,7 @@ int CEchiquier::LitForsythe(const char* texte) {
   const int cible = case_en_passant(p, cote);
 
   const int r = RecalculePosition(cote);
+  if (r != 0) motif_echec = "the side not to move is in check";
   if (r != 0 || cible < 0) return r;
 
   // A pawn that has just passed the square: take it back and let the
@@ -188,5 +221,7 @@ int CEchiquier::LitForsythe(const char* texte) {
   }
   RecupEmp(emp);
   double_pas_depart = pas;
+  CreeForsythe(fen_depart);  // now with its en passant square
+  note_premiere_occurrence(prise_en_passant_listee());
   return 0;
 }

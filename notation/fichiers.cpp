@@ -1,19 +1,17 @@
 // The engine's position files and game files.
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <string>
 
 #include "board/echiquier.h"
+#include "board/sauvegarde.h"
 #include "board/setup.h"
 #include "notation/coordonnees.h"
 #include "notation/lecture.h"
 #include "notation/lignes.h"
 
 namespace {
-
-// Longest lines read: position files, game files.
-constexpr size_t TAILLE_LIGNE_POSITION = 64;
-constexpr size_t TAILLE_LIGNE_PARTIE = 256;
 
 bool est_blanc(char c) { return c == ' ' || c == '\t'; }
 
@@ -23,25 +21,48 @@ char* saute_blancs(char* p) {
 }
 
 // Square of a position-file line ("te1": characters 2 and 3), or -1.
-int case_ligne(const char* ligne) {
+int case_ligne(const std::string& ligne) {
+  if (ligne.size() < 3) return -1;
   if (ligne[1] < 'a' || ligne[1] > 'h' || ligne[2] < '1' || ligne[2] > '8') return -1;
   return (ligne[2] - '1') * 8 + (ligne[1] - 'a');
+}
+
+// The token at p, up to the next blank.
+std::string jeton(const char* p) {
+  std::string t;
+  while (*p && !est_blanc(*p)) t.push_back(*p++);
+  return t;
 }
 
 }  // namespace
 
 int CEchiquier::ChargePosition(const char* nom) {
+  CSauvegardeJeu sauvegarde(*this);
+  const int r = charge_position(nom);
+  if (r != 0) sauvegarde.restaure();
+  else motif_echec.clear();
+  return r;
+}
+
+int CEchiquier::charge_position(const char* nom) {
+  motif_echec.clear();
+  errno = 0;
   CFichier fichier(nom, "r");
-  if (!fichier.get()) return -1;
+  if (!fichier.get()) {
+    motif_echec = motif_ouverture(errno);
+    return -1;
+  }
   vide_echiquier(*this);
 
   // One piece a line
   int couleur = BLANCS;
-  char ligne[TAILLE_LIGNE_POSITION];
-  while (lit_ligne(fichier.get(), ligne, sizeof ligne)) {
-    for (char* c = ligne; *c; ++c) *c = char(std::tolower(static_cast<unsigned char>(*c)));
+  int numero = 0, pieces = 0;
+  std::string ligne;
+  while (lit_ligne(fichier.get(), ligne)) {
+    ++numero;
+    for (char& c : ligne) c = char(std::tolower(static_cast<unsigned char>(c)));
     int type = -1;
-    switch (ligne[0]) {
+    switch (ligne.empty() ? 0 : ligne[0]) {
       case 'b': couleur = BLANCS; continue;
       case 'n': couleur = NOIRS; continue;
       case 'r': type = ROI; break;
@@ -52,39 +73,74 @@ int CEchiquier::ChargePosition(const char* nom) {
       case 'p': type = PION_BLANC; break;
       default: continue;
     }
-    const int q = ligne[0] ? case_ligne(ligne) : -1;
-    const int slot = type == PION_BLANC ? AjoutePion(couleur, q) : AjoutePiece(couleur, type, q);
-    if (slot < 0) {
+    const int q = case_ligne(ligne);
+    if (q < 0) {
+      motif_echec = "not a position file (line " + std::to_string(numero) + ")";
       refuse_position(*this);
       return -2;
     }
+    const int slot = type == PION_BLANC ? AjoutePion(couleur, q) : AjoutePiece(couleur, type, q);
+    if (slot < 0) {
+      motif_echec = "illegal position at line " + std::to_string(numero);
+      refuse_position(*this);
+      return -2;
+    }
+    ++pieces;
   }
 
   if (pos_piece[0] < 0 || pos_piece[16] < 0) {
+    motif_echec = pieces == 0 ? "not a position file" : "illegal position (" + motif_placement(*this) + ")";
     refuse_position(*this);
     return -2;
   }
   // The side that was listed last is not the one to move
   DroitsRoque();
-  RecalculePosition(couleur == BLANCS ? NOIRS : BLANCS);
+  if (RecalculePosition(couleur == BLANCS ? NOIRS : BLANCS) != 0) {
+    motif_echec = "illegal position (the side not to move is in check)";
+    return -2;
+  }
   return 0;
 }
 
 int CEchiquier::Load(const char* nom, char*) {
+  CSauvegardeJeu sauvegarde(*this);
+  const int r = charge_partie(nom);
+  // A game that ends in mate or stalemate is read whole
+  if (r < 0 || r == 1) sauvegarde.restaure();
+  else motif_echec.clear();
+  return r;
+}
+
+int CEchiquier::charge_partie(const char* nom) {
+  motif_echec.clear();
+  errno = 0;
   CFichier fichier(nom, "r");
-  if (!fichier.get()) return -10;
+  if (!fichier.get()) {
+    motif_echec = motif_ouverture(errno);
+    return -10;
+  }
   Raz();
   Coup1();
 
-  char ligne[TAILLE_LIGNE_PARTIE];
-  while (lit_ligne(fichier.get(), ligne, sizeof ligne)) {
-    char* p = saute_blancs(ligne);
+  std::string texte;
+  int numero = 0;
+  bool compris = false;  // a starting position or a move was read
+  int incompris = 0;     // first line whose text is no move, 0 if none
+  while (lit_ligne(fichier.get(), texte)) {
+    ++numero;
+    char* p = saute_blancs(texte.data());
 
     // A starting position
     if (std::strncmp(p, "[FEN", 4) == 0) {
       p += 4;
       if (*p == ':') ++p;
-      if (LitForsythe(p) != 0) return -10;
+      std::string fen(p);
+      if (!fen.empty() && fen.back() == ']') fen.pop_back();
+      if (lit_forsythe(fen.c_str()) != 0) {
+        motif_echec = "illegal position at line " + std::to_string(numero) + " (" + motif_echec + ")";
+        return -10;
+      }
+      compris = true;
       continue;
     }
     if (!std::isalnum(static_cast<unsigned char>(*p))) continue;
@@ -97,13 +153,27 @@ int CEchiquier::Load(const char* nom, char*) {
         p = saute_blancs(p);
       }
       if (*p == 0 || *p == '.') break;
+      const std::string texte_coup = jeton(p);
       const uint32_t coup = lit_coup_coordonnees(p, trait);
-      if (coup == 0) break;
+      if (coup == 0) {
+        if (incompris == 0) incompris = numero;
+        break;
+      }
+      compris = true;
       const int r = Joue(coup);
       // A draw by repetition or fifty moves lets the game go on
-      if (r != 0 && r != 4) return r;
+      if (r != 0 && r != 4) {
+        if (r < 0 || r == 1)
+          motif_echec = "illegal move " + texte_coup + " at line " + std::to_string(numero);
+        return r;
+      }
       while (*p && !est_blanc(*p)) ++p;
     }
+  }
+  // Text in which nothing is a move (an empty file is an empty game)
+  if (!compris && incompris) {
+    motif_echec = "not a game file (line " + std::to_string(incompris) + ")";
+    return -10;
   }
   return 0;
 }

@@ -1,12 +1,21 @@
 #include "notation/lignes.h"
 
-bool lit_ligne(std::FILE* f, char* ligne, size_t taille) {
-  size_t n = 0;
+#include <cerrno>
+#include <cstring>
+
+bool lit_ligne(std::FILE* f, std::string& ligne) {
+  ligne.clear();
   int c = std::getc(f);
   if (c == EOF) return false;
-  for (; c != EOF && c != '\n'; c = std::getc(f))
-    if (n + 1 < taille) ligne[n++] = char(c);
-  if (n > 0 && ligne[n - 1] == '\r') --n;
-  ligne[n] = 0;
+  for (; c != EOF && c != '\n'; c = std::getc(f)) ligne.push_back(char(c));
+  if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
+  // A NUL byte ends the text of its line
+  const size_t nul = ligne.find('\0');
+  if (nul != std::string::npos) ligne.resize(nul);
   return true;
+}
+
+std::string motif_ouverture(int erreur) {
+  if (erreur == ENOENT) return "not found";
+  return std::string("cannot be opened (") + std::strerror(erreur) + ")";
 }

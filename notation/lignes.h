@@ -1,15 +1,16 @@
-// Reading text files line by line into fixed buffers.
+// Reading text files line by line, whatever the length of their lines.
 #pragma once
 
-#include <cstddef>
 #include <cstdio>
+#include <string>
 
-// Reads the next line of `f` into `ligne` (`taille` bytes, at least 2):
-// the line feed is dropped, and so is a carriage return before it; a line
-// longer than the buffer keeps its first taille - 1 characters and the rest
-// of it is passed over (it never reads as a line of its own). A NUL byte
-// ends the text of its line. Returns false at the end of the file.
-bool lit_ligne(std::FILE* f, char* ligne, size_t taille);
+// Reads the next line of `f` into `ligne`, whole: the line feed is dropped,
+// and so is a carriage return before it. A NUL byte ends the text of its
+// line. Returns false at the end of the file.
+bool lit_ligne(std::FILE* f, std::string& ligne);
+
+// Why a file could not be opened, from the error number fopen left.
+std::string motif_ouverture(int erreur);
 
 // A file opened for one reader or writer, closed on every way out.
 class CFichier {

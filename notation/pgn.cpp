@@ -1,15 +1,17 @@
 // Reading one game of a PGN file: its "[FEN" tag and its moves, in
 // algebraic or coordinate text.
 #include <cctype>
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "board/echiquier.h"
+#include "board/sauvegarde.h"
 #include "notation/lecture.h"
 #include "notation/lignes.h"
 
 namespace {
 
-constexpr size_t TAILLE_LIGNE_PGN = 256;
 constexpr size_t TAILLE_JETON = 16;  // a move token: at most 15 characters
 
 bool est_blanc(char c) { return c == ' ' || c == '\t'; }
@@ -33,10 +35,14 @@ bool est_chiffre(char c) { return c >= '0' && c <= '9'; }
 // The file's lines with the comments and variations that span them.
 struct LECTEUR_PGN {
   std::FILE* f;
-  char ligne[TAILLE_LIGNE_PGN];
+  std::string ligne;
   bool dans_commentaire;  // inside { }
   int variantes;          // open ( )
-  bool suivante() { return lit_ligne(f, ligne, sizeof ligne); }
+  int numero;             // of the line read last
+  bool suivante() {
+    ++numero;
+    return lit_ligne(f, ligne);
+  }
 };
 
 enum class Suite { JETON, FIN_LIGNE, FIN_FICHIER };
@@ -51,7 +57,7 @@ Suite saute_separateurs(LECTEUR_PGN& l, char*& p) {
     if (fin_de_ligne(c)) {
       if (!l.dans_commentaire && l.variantes == 0) return Suite::FIN_LIGNE;
       if (!l.suivante()) return Suite::FIN_FICHIER;
-      p = l.ligne;
+      p = l.ligne.data();
       continue;
     }
     if (l.dans_commentaire) {
@@ -85,18 +91,18 @@ Suite saute_separateurs(LECTEUR_PGN& l, char*& p) {
 
 // Copies the value of a "[FEN" tag line: the text between quotes, or
 // what follows the tag name when there are none.
-void valeur_fen(const char* p, char* fen, size_t taille) {
+std::string valeur_fen(const char* p) {
   p += 4;
   while (est_blanc(*p)) ++p;
   if (*p == ':') ++p;
   const bool guillemets = *p == '"';
   if (guillemets) ++p;
-  size_t n = 0;
-  for (; *p && n + 1 < taille; ++p) {
+  std::string fen;
+  for (; *p; ++p) {
     if (guillemets ? *p == '"' : *p == ']') break;
-    fen[n++] = *p;
+    fen.push_back(*p);
   }
-  fen[n] = 0;
+  return fen;
 }
 
 }  // namespace
@@ -119,18 +125,32 @@ uint32_t CEchiquier::LitCoupFichier(char*& p) {
 }
 
 int CEchiquier::LoadPgn(const char* nom, int numero, char*, char*) {
+  CSauvegardeJeu sauvegarde(*this);
+  const int r = charge_pgn(nom, numero);
+  // A game that ends in mate or stalemate is read whole
+  if (r < 0 || r == 1) sauvegarde.restaure();
+  else motif_echec.clear();
+  return r;
+}
+
+int CEchiquier::charge_pgn(const char* nom, int numero) {
+  motif_echec.clear();
+  errno = 0;
   CFichier fichier(nom, "r");
-  if (!fichier.get()) return -10;
+  if (!fichier.get()) {
+    motif_echec = motif_ouverture(errno);
+    return -10;
+  }
   Raz();
   Coup1();
 
-  LECTEUR_PGN l{fichier.get(), {}, false, 0};
+  LECTEUR_PGN l{fichier.get(), {}, false, 0, 0};
   int blocs = 0;              // tag blocks seen
   bool dans_bloc = false;     // inside a tag block
   bool coups_commences = false;  // the wanted game's moves have begun
   bool saute = true;          // still before the wanted game
   while (l.suivante()) {
-    char* p = saute_blancs(l.ligne);
+    char* p = saute_blancs(l.ligne.data());
     if (fin_de_ligne(*p) || *p == '#' || *p == '%') continue;
 
     // Tag pairs
@@ -141,9 +161,10 @@ int CEchiquier::LoadPgn(const char* nom, int numero, char*, char*) {
         if (++blocs == numero) saute = false;
       }
       if (!saute && std::strncmp(p, "[FEN", 4) == 0) {
-        char fen[TAILLE_LIGNE_PGN];
-        valeur_fen(p, fen, sizeof fen);
-        if (LitForsythe(fen) != 0) return -10;
+        if (lit_forsythe(valeur_fen(p).c_str()) != 0) {
+          motif_echec = "illegal position at line " + std::to_string(l.numero) + " (" + motif_echec + ")";
+          return -10;
+        }
       }
       continue;
     }
@@ -160,11 +181,19 @@ int CEchiquier::LoadPgn(const char* nom, int numero, char*, char*) {
         while (!fin_de_jeton(*p));
         continue;
       }
+      const char* debut = p;
       const uint32_t coup = LitCoupFichier(p);
       if (coup == 0) return 0;
       const int r = Joue(coup);
       // A draw by repetition or fifty moves lets the game go on
-      if (r != 0 && r != 4) return r;
+      if (r != 0 && r != 4) {
+        if (r < 0 || r == 1) {
+          std::string texte;
+          for (const char* c = saute_blancs(const_cast<char*>(debut)); c < p; ++c) texte.push_back(*c);
+          motif_echec = "illegal move " + texte + " at line " + std::to_string(l.numero);
+        }
+        return r;
+      }
     }
   }
   return 0;

@@ -144,15 +144,51 @@ TEST_F(Jeu, EnPassantIsListedAgainAfterTakingBackAndReplaying) {
 }
 
 TEST_F(Jeu, ThirdRepetitionReturnsFourOnlyOnce) {
-  // Positions are counted as moves reach them: the one after 1.Nf3 is
-  // reached again after each knight round trip.
-  ASSERT_EQ(joue_suite(e, "g1f3 g8f6 f3g1 f6g8"), 0);
+  // The starting position is its own first occurrence: two knight round
+  // trips bring it back a third time at ply 8.
   ASSERT_EQ(joue_suite(e, "g1f3 g8f6 f3g1 f6g8"), 0);  // second time
-  EXPECT_EQ(e.Joue(coup_texte("g1f3")), 4);             // third time
-  EXPECT_EQ(e.Joue(coup_texte("g8f6")), 4);             // each position of the cycle in turn
+  ASSERT_EQ(joue_suite(e, "g1f3 g8f6 f3g1"), 0);
+  EXPECT_EQ(e.Joue(coup_texte("f6g8")), 4);             // third time
+  EXPECT_EQ(e.Joue(coup_texte("g1f3")), 4);             // each position of the cycle in turn
+  EXPECT_EQ(e.Joue(coup_texte("g8f6")), 4);
   EXPECT_EQ(e.Joue(coup_texte("f3g1")), 4);
+  EXPECT_EQ(e.Joue(coup_texte("f6g8")), 0);             // fourth time: not reported
+}
+
+TEST_F(Jeu, APositionWithAnEnPassantRightIsNotRepeatedLater) {
+  // After 3... d5 White may take en passant: the same placement later,
+  // without that right, is another position
+  ASSERT_EQ(joue_suite(e, "e2e4 g8f6 e4e5 d7d5"), 0);
+  ASSERT_EQ(joue_suite(e, "g1f3 b8c6 f3g1 c6b8"), 0);  // first time without the right
+  ASSERT_EQ(joue_suite(e, "g1f3 b8c6 f3g1"), 0);
+  EXPECT_EQ(e.Joue(coup_texte("c6b8")), 0);             // second time, not the third
+  EXPECT_EQ(e.Joue(coup_texte("g1f3")), 4);             // the position after Nf3 is there a third time
+  // Nor the start of a set-up that allows the capture, nor a take-back to it
+  ASSERT_EQ(e.LitForsythe("4k3/8/8/3pP3/8/8/8/4K3 w - d6"), 0);
+  ASSERT_EQ(joue_suite(e, "e1e2 e8e7 e2e1 e7e8 e1e2 e8e7 e2e1"), 0);
+  EXPECT_EQ(e.Joue(coup_texte("e7e8")), 0);
+  ASSERT_EQ(e.Retour(0), 0);
+  ASSERT_EQ(joue_suite(e, "e1e2 e8e7 e2e1 e7e8 e1e2 e8e7 e2e1"), 0);
+  EXPECT_EQ(e.Joue(coup_texte("e7e8")), 0);
+  EXPECT_EQ(e.Joue(coup_texte("e1e2")), 4);  // the position after Ke2, a third time
+}
+
+TEST_F(Jeu, EveryStartingPositionIsItsFirstOccurrence) {
+  // A set-up position
+  ASSERT_EQ(e.LitForsythe("4k3/8/8/8/8/8/8/R3K3 w - -"), 0);
+  ASSERT_EQ(joue_suite(e, "a1a2 e8d8 a2a1 d8e8 a1a2 e8d8 a2a1"), 0);
+  EXPECT_EQ(e.Joue(coup_texte("d8e8")), 4);
+  // A new game after moves, and a table allocated after the new game
+  ASSERT_EQ(joue_suite(e, "e1e2"), 0);
+  e.Raz();
+  e.Coup1();
+  e.AlloueHashTable(14);
+  ASSERT_EQ(joue_suite(e, "b1c3 b8c6 c3b1 c6b8 b1c3 b8c6 c3b1"), 0);
+  EXPECT_EQ(e.Joue(coup_texte("c6b8")), 4);
+  // The position a take-back returns to
+  ASSERT_EQ(e.Retour(0), 0);
+  ASSERT_EQ(joue_suite(e, "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1"), 0);
   EXPECT_EQ(e.Joue(coup_texte("f6g8")), 4);
-  EXPECT_EQ(e.Joue(coup_texte("g1f3")), 0);             // fourth time: not reported
 }
 
 TEST_F(Jeu, CaptureResetsTheRepetitionCount) {

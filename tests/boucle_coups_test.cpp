@@ -96,19 +96,29 @@ TEST(BoucleCoups, SetboardReadsTheFenAsTyped) {
   EXPECT_TRUE(contient(r.sortie, "Nodes searched: 43238\n"));
 }
 
-TEST(BoucleCoups, AnIllegalSetboardLeavesTheEngineRefusingUntilNew) {
-  for (const char* fen : {"8/8/8/8/8/8/8/8 w - -", "4k3/8/8/8/8/8/8/4R1K1 w - -", "", "rnbqkbnr/ppp"}) {
-    const RESULTAT_PROGRAMME r =
-        lance_programme(std::string("force\nsetboard ") + fen + "\ne2e4\nnew\nforce\ne2e4\nprint\n");
-    EXPECT_TRUE(contient(r.sortie, "tellusererror Illegal position\n")) << fen;
-    EXPECT_TRUE(contient(r.sortie, "Illegal move: E2E4\n")) << fen;
+TEST(BoucleCoups, AnIllegalSetboardLeavesTheGameAsItWas) {
+  const std::pair<const char*, const char*> cas[] = {
+      {"8/8/8/8/8/8/8/8 w - -", "no white king"},
+      {"4k3/8/8/8/8/8/8/4R1K1 w - -", "the side not to move is in check"},
+      {"", "the placement ends at rank 8"},
+      {"rnbqkbnr/ppp", "the placement ends at rank 7"}};
+  for (const auto& [fen, motif] : cas) {
+    // An xboard GUI gets the reason as a pop-up; the game before stays
+    RESULTAT_PROGRAMME r =
+        lance_programme(std::string("xboard\nforce\ne2e4\nsetboard ") + fen + "\ne7e5\nprint\n");
+    EXPECT_TRUE(contient(r.sortie, std::string("tellusererror Illegal position: ") + motif + "\n")) << r.sortie;
+    EXPECT_FALSE(contient(r.sortie, "Illegal move")) << fen;
     EXPECT_EQ(dernier_echiquier(r.sortie),
-              "TCFDRFCT\nPPPPPPPP\n........\n........\n....p...\n........\npppp.ppp\ntcfdrfct\n")
+              "TCFDRFCT\nPPPP.PPP\n........\n....P...\n....p...\n........\npppp.ppp\ntcfdrfct\n")
         << fen;
+    // At a terminal, a plain line
+    r = lance_programme(std::string("setboard ") + fen + "\n");
+    EXPECT_TRUE(contient(r.sortie, std::string("Illegal position: ") + motif + "\n")) << r.sortie;
+    EXPECT_FALSE(contient(r.sortie, "tellusererror")) << fen;
   }
-  const RESULTAT_PROGRAMME r = lance_programme("setboardx\nsetboard\n");
+  const RESULTAT_PROGRAMME r = lance_programme("protover 2\nsetboardx\nsetboard\n");
   EXPECT_TRUE(contient(r.sortie, "Error (unknown command): SETBOARDX\n"));
-  EXPECT_TRUE(contient(r.sortie, "tellusererror Illegal position\n"));
+  EXPECT_TRUE(contient(r.sortie, "tellusererror Illegal position: the placement ends at rank 8\n"));
 }
 
 class BoucleFichiers : public ::testing::Test {
@@ -137,8 +147,49 @@ TEST_F(BoucleFichiers, PositionFilesByTheirNameAsTyped) {
       "force\nposition Finale.Pos\nprint\nposition finale.pos\nposition sans_roi\n", "", dossier);
   EXPECT_EQ(r.statut, 0);
   EXPECT_TRUE(contient(r.sortie, "....R...\n........\n........\n........\n........\n........\n....p...\n....r...\n"));
-  EXPECT_TRUE(contient(r.erreurs, "Quel Fichier?!\n"));  // the name upper-cased would not open
-  EXPECT_TRUE(contient(r.erreurs, "Erreur\n"));
+  EXPECT_TRUE(contient(r.erreurs, "Quel Fichier?!\nfinale.pos: not found\n"));  // the name upper-cased would not open
+  EXPECT_TRUE(contient(r.erreurs, "Erreur\nsans_roi: illegal position (no black king)\n"));
+}
+
+TEST_F(BoucleFichiers, FailedLoadsLeaveTheGameAndSayWhy) {
+  ecrit("texte", "Some words\n");
+  ecrit("echec.pos", "b\nre1\nte4\nn\nre8\n");
+  ecrit("deux.pos", "b\nre1\nre2\nn\nre8\n");
+  ecrit("coup.txt", "1. d2d4 d7d5\n2. e1e3\n");
+  ecrit("fen.txt", "[FEN 4k3/8/8/8/8/8/8/4R1K1 w - -]\n");
+  const std::string commandes =
+      "force\ne2e4\ne7e5\ng1f3\n"
+      "position absent\nposition texte\nposition echec.pos\nposition deux.pos\n"
+      "partie absente\npartie coup.txt\npartie fen.txt\n"
+      "edit\n#\n.\n"
+      "perft 1\nprint\n";
+  const std::string plateau = "TCFDRFCT\nPPPP.PPP\n........\n....P...\n....p...\n.....c..\npppp.ppp\ntcfdrf.t\n";
+  // xboard: one tellusererror each, the engine's short messages still on standard error
+  RESULTAT_PROGRAMME r = lance_programme("xboard\n" + commandes, "", dossier);
+  for (const char* l : {"tellusererror absent: not found\n", "tellusererror texte: not a position file\n",
+                        "tellusererror echec.pos: illegal position (the side not to move is in check)\n",
+                        "tellusererror deux.pos: illegal position at line 3\n",
+                        "tellusererror absente: not found\n",
+                        "tellusererror coup.txt: illegal move e1e3 at line 2\n",
+                        "tellusererror fen.txt: illegal position at line 1 (the side not to move is in check)\n",
+                        "tellusererror Illegal position: no white king\n"})
+    EXPECT_TRUE(contient(r.sortie, l)) << l << r.sortie;
+  EXPECT_TRUE(contient(r.erreurs, "Quel Fichier?!\n")) << r.erreurs;
+  EXPECT_TRUE(contient(r.erreurs, "Erreur\n")) << r.erreurs;
+  EXPECT_EQ(dernier_echiquier(r.sortie), plateau);
+  EXPECT_TRUE(contient(r.sortie, "Nodes searched: 29\n")) << r.sortie;  // Black's moves after 2. Nf3
+  // At a terminal: plain lines on standard error, nothing on standard output
+  r = lance_programme(commandes, "", dossier);
+  EXPECT_FALSE(contient(r.sortie, "tellusererror")) << r.sortie;
+  EXPECT_TRUE(contient(r.erreurs, "Quel Fichier?!\nabsent: not found\n")) << r.erreurs;
+  EXPECT_TRUE(contient(r.erreurs, "Erreur\ntexte: not a position file\n")) << r.erreurs;
+  EXPECT_TRUE(contient(r.erreurs, "coup.txt: illegal move e1e3 at line 2\n")) << r.erreurs;
+  EXPECT_TRUE(contient(r.sortie, "Illegal position: no white king\n")) << r.sortie;
+  EXPECT_EQ(dernier_echiquier(r.sortie), plateau);
+  // The repetitions survive too: the third 2. Nf3 position is a draw
+  r = lance_programme("force\ne2e4\ne7e5\ng1f3\nb8c6\nf3g1\nc6b8\ng1f3\nb8c6\nf3g1\n"
+                      "position absent\npartie coup.txt\nsetboard 8/8 w\nc6b8\n", "", dossier);
+  EXPECT_TRUE(contient(r.sortie, "1/2-1/2 {Draw by repetition}\n")) << r.sortie;
 }
 
 TEST_F(BoucleFichiers, GameFilesByTheirNameAsTyped) {

@@ -49,14 +49,25 @@ TEST_F(Configuration, KeysOnlyHaveToBeginTheLine) {
   EXPECT_EQ(rep, "/opt/tb;/srv/tb");  // the carriage return goes with the line end
 }
 
-TEST_F(Configuration, MissingFileChangesNothingAndNoDigitsGiveZero) {
+TEST_F(Configuration, MissingFileChangesNothingAndUnreadableLinesAreReported) {
   int taille = 7;
   std::string rep = "keep";
+  ::testing::internal::CaptureStderr();
   lire_configuration(&taille, rep);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(taille, 7);
   EXPECT_EQ(rep, "keep");
-  ecrit("hashtable=lots\ntablebase=" + std::string(2000, 'd') + "\n");
+  // A number that cannot be read and unknown keys: reported, the value stays
+  ecrit("hashtable=lots\ntablebase=" + std::string(2000, 'd') + "\nHASHTABLE = 12x\nmemory = 20\nverbose\nHASHTABLE 20\n");
+  ::testing::internal::CaptureStderr();
   lire_configuration(&taille, rep);
-  EXPECT_EQ(taille, 0);
+  const std::string erreurs = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(taille, 7);
   EXPECT_EQ(rep.size(), 2000u);  // kept whole
+  EXPECT_EQ(erreurs,
+            "pellarq.cfg:1: HASHTABLE \"lots\" is not a number; ignored\n"
+            "pellarq.cfg:3: HASHTABLE \" 12x\" is not a number; ignored\n"
+            "pellarq.cfg:4: unknown setting \"memory = 20\" ignored\n"
+            "pellarq.cfg:5: unknown setting \"verbose\" ignored\n"
+            "pellarq.cfg:6: \"HASHTABLE 20\" has no \"=\"; ignored\n");
 }

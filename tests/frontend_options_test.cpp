@@ -77,22 +77,89 @@ TEST_F(Options, HelpAndVersion) {
   r = lance("", "--version");
   EXPECT_EQ(r.statut, 0);
   EXPECT_EQ(r.sortie.rfind("pellarq ", 0), 0u);
-  // Other double-dash arguments are ignored.
-  r = lance("quit\n", "--other");
+  // Unknown options: the usage on standard error, status 2, nothing started
+  for (const char* option : {"--other", "-x", "--bogus", "-", "--"}) {
+    r = lance("quit\n", option);
+    EXPECT_EQ(r.statut, 2) << option;
+    EXPECT_EQ(r.sortie, "") << option;
+    EXPECT_NE(r.erreurs.find(std::string("unknown option \"") + option + "\""), std::string::npos) << r.erreurs;
+    EXPECT_NE(r.erreurs.find("Usage: pellarq"), std::string::npos) << option;
+  }
+  // Words that are no option are reported and passed over
+  r = lance("quit\n", "stray");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_NE(r.erreurs.find("argument \"stray\" ignored"), std::string::npos) << r.erreurs;
+}
+
+TEST_F(Options, UnreadableValuesAndMissingDirectoriesAreReported) {
+  auto r = lance("quit\n", "-hfoo");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_NE(r.erreurs.find("-h \"foo\" is not a number"), std::string::npos) << r.erreurs;
+  r = lance("quit\n", "-d/nonexistent/pellarq");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_NE(r.erreurs.find("tablebase directory \"/nonexistent/pellarq\" does not exist"), std::string::npos)
+      << r.erreurs;
+  ecrit("pellarq.cfg", "TABLEBASE = .;/nonexistent/a,/nonexistent/b\n");
+  r = lance("quit\n", "");
+  EXPECT_NE(r.erreurs.find("\"/nonexistent/a\" does not exist"), std::string::npos) << r.erreurs;
+  EXPECT_NE(r.erreurs.find("\"/nonexistent/b\" does not exist"), std::string::npos) << r.erreurs;
+  EXPECT_EQ(r.erreurs.find("\".\" does not exist"), std::string::npos) << r.erreurs;
+  // "-t" takes its number from the next argument, or says it has none
+  r = lance("quit\n", "-t");
   EXPECT_EQ(r.statut, 0);
   EXPECT_EQ(r.sortie, "");
+  EXPECT_NE(r.erreurs.find("-t needs a number of seconds"), std::string::npos) << r.erreurs;
+  r = lance("quit\n", "-tabc");
+  EXPECT_NE(r.erreurs.find("-t needs a number of seconds (not \"abc\")"), std::string::npos) << r.erreurs;
+  ecrit("mat.pos", "b\nrh1\nn\nrh3\ndg2\n");  // White to move is mated
+  r = lance("", "-t 1 -pmat.pos");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_EQ(r.erreurs.find("-t needs"), std::string::npos) << r.erreurs;
+  // "bench" with something that is no depth
+  r = lance("", "bench abc");
+  EXPECT_EQ(r.statut, 2);
+  EXPECT_EQ(r.sortie, "");
+  EXPECT_NE(r.erreurs.find("bench: \"abc\" is not a depth"), std::string::npos) << r.erreurs;
+  r = lance("bench abc\nbench 0x\nquit\n", "");
+  EXPECT_NE(r.sortie.find("Error (command not legal): BENCH ABC\n"), std::string::npos) << r.sortie;
+  EXPECT_NE(r.sortie.find("Error (command not legal): BENCH 0X\n"), std::string::npos) << r.sortie;
+}
+
+TEST_F(Options, TestModeOnADecidedPositionPrintsTheResult) {
+  ecrit("mat.pos", "b\nrh1\nn\nrh3\ndg2\n");  // White to move is mated
+  auto r = lance("", "-pmat.pos");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_EQ(r.sortie, "0-1 {Black mates}\n");
+  ecrit("pat.pos", "n\nrh8\nb\nrf7\ndg6\n");  // Black to move is stalemated
+  r = lance("", "-ppat.pos");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_EQ(r.sortie, "1/2-1/2 {Stalemate}\n");
+  ecrit("mat.txt", "1. f2f3 e7e5\n2. g2g4 d8h4\n");
+  r = lance("", "-fmat.txt");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_EQ(r.sortie, "0-1 {Black mates}\n");
 }
 
 TEST_F(Options, ConfigurationAndOptionsSetTheHashSize) {
-  // An impossible size fails the start-up silently.
+  // Sizes out of range are brought into it, with a word on standard error
   ecrit("pellarq.cfg", "HASHTABLE = 20\n");
   auto r = lance("quit\n", "-h-5");
-  EXPECT_EQ(r.statut, 1);
+  EXPECT_EQ(r.statut, 0);
   EXPECT_EQ(r.sortie, "");
+  EXPECT_NE(r.erreurs.find("table size -5 is out of range (13 to 23); 13 used"), std::string::npos) << r.erreurs;
+  r = lance("quit\n", "-h12");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_NE(r.erreurs.find("table size 12 is out of range (13 to 23); 13 used"), std::string::npos) << r.erreurs;
+  r = lance("quit\n", "-h99");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_NE(r.erreurs.find("table size 99 is out of range (13 to 23); 23 used"), std::string::npos) << r.erreurs;
   // A later option wins over the file.
-  ecrit("pellarq.cfg", "HASHTABLE = -5\n");
+  ecrit("pellarq.cfg", "HASHTABLE = 12\n");
   r = lance("quit\n", "-h14");
   EXPECT_EQ(r.statut, 0);
-  r = lance("quit\n", "");
-  EXPECT_EQ(r.statut, 1);
+  EXPECT_EQ(r.erreurs.find("out of range"), std::string::npos) << r.erreurs;
+  r = lance("force\ne2e4\nperft 1\nquit\n", "");
+  EXPECT_EQ(r.statut, 0);
+  EXPECT_NE(r.erreurs.find("table size 12 is out of range (13 to 23); 13 used"), std::string::npos) << r.erreurs;
+  EXPECT_NE(r.sortie.find("Nodes searched: 20\n"), std::string::npos) << r.sortie;
 }

@@ -74,17 +74,48 @@ TEST(Fen, AcceptsCountersBlanksAndASlashAfterTheFirstRank) {
 
 TEST(Fen, ReportsMissingKingsAndTheSideNotToMoveInCheck) {
   CEchiquier e;
+  ASSERT_EQ(e.LitForsythe("4k3/8/8/8/8/8/4P3/4K3 b - -"), 0);
+  ASSERT_EQ(e.Joue(coup_texte("e8d7")), 0);
   EXPECT_EQ(e.LitForsythe("8/8/8/8/8/8/8/4K3 w - -"), -2);
-  EXPECT_EQ(e.fin_partie, 1);
-  EXPECT_EQ(e.liste_coups[0], 0u);
+  EXPECT_STREQ(e.MotifEchec(), "no black king");
   const int r = e.LitForsythe("4k3/8/8/8/8/8/8/4R1K1 w - -");
   EXPECT_NE(r, 0);
   EXPECT_TRUE(r & COUP_ILLEGAL);
-  EXPECT_EQ(e.fin_partie, 1);
-  EXPECT_EQ(e.Joue(coup_texte("e1e2")), -1);
-  // A legal set-up lifts it
-  EXPECT_EQ(e.LitForsythe(DEPART), 0);
+  EXPECT_STREQ(e.MotifEchec(), "the side not to move is in check");
+  // Neither touched the game in progress
   EXPECT_EQ(e.fin_partie, 0);
+  EXPECT_EQ(fen(e), "8/3k4/8/8/8/8/4P3/4K3 w - -");
+  EXPECT_STREQ(e.fen_depart, "4k3/8/8/8/8/8/4P3/4K3 b - -");
+  EXPECT_EQ(e.LitIndexCourant(), 0);
+  EXPECT_EQ(e.Joue(coup_texte("e2e4")), 0);
+  EXPECT_STREQ(e.MotifEchec(), "the side not to move is in check");  // kept until the next load
+  EXPECT_EQ(e.LitForsythe(DEPART), 0);
+  EXPECT_STREQ(e.MotifEchec(), "");
+}
+
+TEST(Fen, TheEnPassantSquareIsWrittenWhenACaptureIsListed) {
+  CEchiquier e;
+  e.AlloueHashTable(13);
+  e.Raz();
+  e.Coup1();
+  // After a double step that an enemy pawn can take
+  ASSERT_EQ(joue_suite(e, "e2e4 a7a6 e4e5 d7d5"), 0);
+  EXPECT_EQ(fen(e), "rnbqkbnr/1pp1pppp/p7/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6");
+  // Not when no pawn stands beside it, nor one move later
+  ASSERT_EQ(joue_suite(e, "g1f3 h7h5"), 0);
+  EXPECT_EQ(fen(e), "rnbqkbnr/1pp1ppp1/p7/3pP2p/8/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
+  ASSERT_EQ(joue_suite(e, "f3g1 c7c5"), 0);
+  EXPECT_EQ(fen(e), "rnbqkbnr/1p2ppp1/p7/2ppP2p/8/8/PPPP1PPP/RNBQKBNR w KQkq -");
+  // Nor when the capture would leave the king attacked
+  ASSERT_EQ(e.LitForsythe("8/8/8/K2pP2r/8/8/8/4k3 w - d6"), 0);
+  EXPECT_FALSE(dans_liste(e, coup_texte("e5d6") | PRISE_EN_PASSANT));
+  EXPECT_EQ(fen(e), "8/8/8/K2pP2r/8/8/8/4k3 w - -");
+  ASSERT_EQ(e.LitForsythe("8/8/8/k2pP3/8/8/8/4K3 w - d6"), 0);
+  EXPECT_EQ(fen(e), "8/8/8/k2pP3/8/8/8/4K3 w - d6");
+  // A take-back to the start of such a set-up gives the square again
+  ASSERT_EQ(e.Joue(coup_texte("e5e6")), 0);
+  ASSERT_EQ(e.Retour(-1), 0);
+  EXPECT_EQ(fen(e), "8/8/8/k2pP3/8/8/8/4K3 w - d6");
 }
 
 TEST(Fen, CastlingLettersAreReadInOrderOnly) {
@@ -128,7 +159,8 @@ TEST(Fen, AnEnPassantSquareListsTheCapture) {
   ASSERT_EQ(e.LitForsythe("rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3"), 0);
   EXPECT_TRUE(dans_liste(e, coup_texte("e5f6") | PRISE_EN_PASSANT));
   EXPECT_FALSE(dans_liste(e, coup_texte("e5d6") | PRISE_EN_PASSANT));
-  EXPECT_EQ(fen(e), "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq -");
+  EXPECT_EQ(fen(e), "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6");
+  EXPECT_STREQ(e.fen_depart, "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6");
   EXPECT_EQ(e.Joue(coup_texte("e5f6")), 0);
   EXPECT_EQ(e.echiquier[case_nommee("f5")], VIDE);
   // Black to move, and a square no pawn has passed
@@ -147,13 +179,15 @@ TEST(Fen, HostileTextsNeverLeaveABoardThatCanBePlayed) {
   for (const char* t : {"", "   ", "8/8", "rnbqkbnr/pppppppp/8/8", "99999999", "KKKKKKKK/8/8/8/8/8/8/k7 w",
                         "4k3/pppppppp/p7/8/8/8/8/4K3 w - -", "P3k3/8/8/8/8/8/8/4K3 w - -",
                         "4k3/8/8/8/8/8/8/4K2p b - -", longue.c_str(), nul, "\xff\xfe\x01/////////"}) {
+    // A refused text leaves the game before it, here the initial position
     CEchiquier e;
     e.Coup1();
     const int r = e.LitForsythe(t);
     EXPECT_NE(r, 0) << t;
-    EXPECT_EQ(e.fin_partie, 1) << t;
-    EXPECT_EQ(e.liste_coups[0], 0u) << t;
-    EXPECT_EQ(e.Joue(coup_texte("e2e4")), -1) << t;
+    EXPECT_NE(std::string(e.MotifEchec()), "") << t;
+    EXPECT_EQ(e.fin_partie, 0) << t;
+    EXPECT_EQ(fen(e), DEPART) << t;
+    EXPECT_EQ(e.Joue(coup_texte("e2e4")), 0) << t;
   }
   // Extra characters and odd fields are read as far as they go
   CEchiquier e;

@@ -197,13 +197,29 @@ TEST_F(SearchAlphaBeta, StalemateIsADrawFromThreePlies) {
   EXPECT_EQ(recherche_noirs(pat, TEST_LEGAL, 2 * UN_PLY, -INFINI, INFINI, &r), evaluation(NOIRS, &x));
 }
 
+TEST_F(SearchAlphaBeta, TheStartingPositionIsInTheSearchRepetitions) {
+  // Three plies into the game, Black's knight going home brings back the
+  // initial position: the search knows it from the game.
+  b.Raz();
+  b.Coup1();
+  ASSERT_EQ(joue_suite(b, "g1f3 g8f6 f3g1"), 0);
+  EMPILAGE r = racine_de(b);
+  EXPECT_EQ(recherche_blancs(coup_texte("f6g8"), TEST_LEGAL, 4 * UN_PLY, -INFINI, INFINI, &r), -1);
+  // Likewise for a set-up position
+  ASSERT_EQ(b.LitForsythe("4k3/8/8/8/8/8/8/R3K3 w - -"), 0);
+  ASSERT_EQ(joue_suite(b, "a1a2 e8d8 a2a1"), 0);
+  r = racine_de(b);
+  EXPECT_EQ(recherche_blancs(coup_texte("d8e8"), TEST_LEGAL, 4 * UN_PLY, -INFINI, INFINI, &r), -1);
+}
+
 TEST_F(SearchAlphaBeta, GameRepetitionsScoreTheDrawMinusTheirCount) {
   // After 1. Nf3 the position is back on the board each time the knights return
   const uint32_t nf3 = coup_texte("g1f3");
   b.Raz();
   b.Coup1();
   for (int fois = 1; fois <= 2; ++fois) {
-    ASSERT_EQ(joue_suite(b, "g1f3 g8f6 f3g1 f6g8"), 0);
+    // The initial position counts once before the first move: its third time is a draw
+    ASSERT_EQ(joue_suite(b, "g1f3 g8f6 f3g1 f6g8"), fois == 2 ? 4 : 0);
     for (int v : {0, 100}) {
       valeur_nulle = v;
       EMPILAGE r = racine_de(b);

@@ -59,7 +59,24 @@ TEST(TableHash, SizeRules) {
   EXPECT_EQ(e.AlloueHashTable(30), 23);
   EXPECT_EQ(masque_hash, (1u << 23) - 1);
   EXPECT_EQ(e.AlloueHashTable(13), 13);
-  EXPECT_EQ(e.AlloueHashTable(-4), -1);
+  // Sizes below the smallest are brought up to it, and the table stays usable
+  EXPECT_EQ(e.AlloueHashTable(-4), 13);
+  EXPECT_EQ(e.AlloueHashTable(5), 13);
+  EXPECT_EQ(e.AlloueHashTable(12), 13);
+  EXPECT_EQ(taille_hash, 1u << 13);
+  ASSERT_NE(table_hash, nullptr);
+  EXPECT_EQ(e.AlloueHashTable(99), 23);
+}
+
+TEST(TableHash, NewTablesKeepTheGameRepetitions) {
+  CEchiquier e;
+  e.AlloueHashTable(13);
+  e.Raz();
+  e.Coup1();
+  for (const char* c : {"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1"})
+    ASSERT_EQ(e.Joue(coup_texte(c)), 0);
+  EXPECT_EQ(e.AlloueHashTable(14), 14);
+  EXPECT_EQ(e.Joue(coup_texte("f6g8")), 4);
 }
 
 TEST(TableHash, GenerationSkipsZero) {
@@ -106,9 +123,11 @@ TEST(Repetition, GameCopyCountsAndFiftyMoves) {
   e.Coup1();
   EMPILAGE n = *e.emp;
   n.coups_reversibles = 0;
-  EXPECT_EQ(record_game_position(table_repetition, BLANCS, 0, &n), 1);
+  // The game's starting position is already there once
   EXPECT_EQ(record_game_position(table_repetition, BLANCS, 0, &n), 2);
   EXPECT_EQ(record_game_position(table_repetition, BLANCS, 0, &n), 3);
+  EXPECT_EQ(record_game_position(table_repetition, BLANCS, 1, &n), 1);  // irreversible: cleared
+  EXPECT_EQ(record_game_position(table_repetition, BLANCS, 0, &n), 2);
   EXPECT_EQ(record_game_position(table_repetition, BLANCS, 1, &n), 1);  // irreversible: cleared
   EXPECT_EQ(n.coups_reversibles, 0);
   n.coups_reversibles = 99;

@@ -53,7 +53,7 @@ TEST_F(Installation, PositionDebutIsTheInitialPlacement) {
 TEST_F(Installation, RooksAndKnightsTakeTheSlotOfTheirWing) {
   EXPECT_EQ(piece(BLANCS, TOUR, "g1"), 3);
   EXPECT_EQ(piece(BLANCS, TOUR, "h1"), 2);
-  EXPECT_EQ(piece(BLANCS, TOUR, "a4"), -1);  // both rook slots are taken
+  EXPECT_EQ(piece(BLANCS, TOUR, "a4"), 15);  // both rook slots are taken: a pawn's slot
   EXPECT_EQ(piece(NOIRS, CAVALIER, "b8"), 22);
   EXPECT_EQ(piece(NOIRS, CAVALIER, "c6"), 23);
   EXPECT_EQ(piece(BLANCS, CAVALIER, "f3"), 7);
@@ -71,7 +71,33 @@ TEST_F(Installation, BishopsTakeTheSlotOfTheirSquareColour) {
   e.PositionVide();
   EXPECT_EQ(piece(BLANCS, FOU, "a3"), 4);  // dark square, then the other slot
   EXPECT_EQ(piece(BLANCS, FOU, "b2"), 5);
-  EXPECT_EQ(piece(BLANCS, FOU, "c3"), -1);
+  EXPECT_EQ(piece(BLANCS, FOU, "c3"), 15);  // a third bishop takes a pawn's slot
+}
+
+TEST_F(Installation, ThirdRooksBishopsAndKnightsTakeFreePawnSlots) {
+  // After under-promotions: three rooks and three knights of one side, three
+  // bishops of the other, with pawns still on the board
+  CEchiquier f;
+  ASSERT_EQ(f.LitForsythe("1k1r1r1r/pp6/b1b1b3/8/8/8/PPPPP3/NNN1K3 w - -"), 0);
+  EXPECT_EQ(f.pos_piece[15], case_nommee("c1"));  // the h-pawn's slot: the f-, g- and h-pawns are gone
+  EXPECT_EQ(f.type_piece[15], CAVALIER);
+  EXPECT_EQ(f.type_piece[31], TOUR);
+  EXPECT_EQ(f.type_piece[30], FOU);
+  char fen[81];
+  f.CreeForsythe(fen);
+  EXPECT_STREQ(fen, "1k1r1r1r/pp6/b1b1b3/8/8/8/PPPPP3/NNN1K3 w - -");
+  EXPECT_EQ(f.Joue(coup_texte("a1b3")), 0);
+  EXPECT_EQ(f.Joue(coup_texte("h8h1")), 2);  // the third rook mates along the first rank
+  // Refused only when no slot is left: eight pawns and a third rook
+  e.PositionVide();
+  for (const char* p : {"a2", "b2", "c2", "d2", "e2", "f2", "g2", "h2"})
+    ASSERT_GE(e.AjoutePion(BLANCS, case_nommee(p)), 8);
+  EXPECT_EQ(piece(BLANCS, TOUR, "a1"), 2);
+  EXPECT_EQ(piece(BLANCS, TOUR, "h1"), 3);
+  EXPECT_EQ(piece(BLANCS, TOUR, "d1"), -1);
+  EXPECT_EQ(piece(BLANCS, CAVALIER, "b1"), 6);
+  EXPECT_EQ(piece(BLANCS, CAVALIER, "g1"), 7);
+  EXPECT_EQ(piece(BLANCS, CAVALIER, "c1"), -1);
 }
 
 TEST_F(Installation, SurplusQueensTakePawnSlotsFromTheHFile) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,20 +20,30 @@ struct Options {
   std::vector<int> classes;
   std::string repertoire = ".";
   bool compresse = false;
+  bool aide = false;
 };
 
-void usage() {
-  fprintf(stderr,
+void usage(FILE* sortie) {
+  fprintf(sortie,
           "usage: tbgen CLASS... [--dir DIR] [--compress]\n"
           "  CLASS   a class of three or four men, such as kqk or kqkr\n"
           "  --dir   directory of the tables (default: the current one)\n"
-          "  --compress  write compressed \".emd\" files instead of plain ones\n");
+          "  --compress  write compressed \".emd\" files instead of plain ones\n"
+          "  --help  this text\n"
+          "The directory is created when it does not exist.\n");
 }
 
 bool lit_options(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; i++) {
     std::string a = argv[i];
-    if (a == "--dir" && i + 1 < argc) {
+    if (a == "--help" || a == "-h") {
+      o.aide = true;
+      return true;
+    } else if (a == "--dir") {
+      if (i + 1 >= argc) {
+        fprintf(stderr, "tbgen: --dir needs a directory\n");
+        return false;
+      }
       o.repertoire = argv[++i];
     } else if (a == "--compress") {
       o.compresse = true;
@@ -66,14 +77,34 @@ void ordonne(int c, std::vector<int>& ordre, bool demandee) {
 
 void affiche(const std::string& ligne) { fprintf(stderr, "  %s\n", ligne.c_str()); }
 
+// Creates the directory of the tables when it does not exist yet.
+bool prepare_repertoire(const std::string& repertoire) {
+  std::error_code erreur;
+  if (std::filesystem::is_directory(repertoire, erreur)) return true;
+  if (std::filesystem::exists(repertoire, erreur)) {
+    fprintf(stderr, "tbgen: %s is not a directory\n", repertoire.c_str());
+    return false;
+  }
+  if (!std::filesystem::create_directories(repertoire, erreur) || erreur) {
+    fprintf(stderr, "tbgen: cannot create %s: %s\n", repertoire.c_str(), erreur.message().c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options o;
   if (!lit_options(argc, argv, o)) {
-    usage();
+    usage(stderr);
     return 2;
   }
+  if (o.aide) {
+    usage(stdout);
+    return 0;
+  }
+  if (!prepare_repertoire(o.repertoire)) return 1;
   TbInit(o.repertoire.c_str());
   std::vector<int> ordre;
   for (int c : o.classes) ordonne(c, ordre, true);
