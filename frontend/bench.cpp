@@ -69,7 +69,7 @@ uint64_t lance_bench(CEchiquier& e, int profondeur, FILE* sortie) {
   CSauvegardeJeu jeu(e);
   const int taille = taille_hash ? __builtin_ctz(taille_hash) : 16;
   const int post = echange_atomique(post_actif, 0);
-  const int limites[2] = {e.temps_limite[0], e.temps_limite[1]};
+  const int64_t limites[2] = {e.temps_limite_ms[0], e.temps_limite_ms[1]};
   const int fritz = e.mode_fritz, nulle = valeur_nulle;
   e.mode_fritz = 0;
   valeur_nulle = 0;
@@ -108,8 +108,8 @@ uint64_t lance_bench(CEchiquier& e, int profondeur, FILE* sortie) {
   e.Raz();
   e.Coup1();
   jeu.restaure();
-  e.temps_limite[0] = limites[0];
-  e.temps_limite[1] = limites[1];
+  e.temps_limite_ms[0] = limites[0];
+  e.temps_limite_ms[1] = limites[1];
   e.mode_fritz = fritz;
   valeur_nulle = nulle;
   if (tables_pretes) TbInit(repertoire_tables.c_str());

@@ -80,8 +80,8 @@ TEST(Bench, TheUsersGameSettingsAndTablesComeBack) {
   e.CreeForsythe(apres);
   EXPECT_STREQ(apres, avant);
   EXPECT_EQ(e.LitIndexCourant(), 6);
-  EXPECT_EQ(e.temps_limite[0], 7);
-  EXPECT_EQ(e.temps_limite[1], 9);
+  EXPECT_EQ(e.temps_limite_ms[0], 7000);
+  EXPECT_EQ(e.temps_limite_ms[1], 9000);
   EXPECT_EQ(e.mode_fritz, 1);
   EXPECT_EQ(valeur_nulle, 123);
   EXPECT_EQ(taille_hash, 1u << 14);
