@@ -97,6 +97,19 @@ bool coup_legal(EMPILAGE& w, uint32_t m) {
   return !attaque_roi;
 }
 
+// Could move m leave its own king on square roi attacked, when that king
+// is not in check now? Only a king move (castling included), en passant,
+// or a piece leaving a line on which nothing stands between it and the king.
+inline bool peut_exposer(const EMPILAGE& w, uint32_t m, int roi) {
+  const int de = case_depart(m);
+  if (de == roi || (m & GENRE_COUP) == PRISE_EN_PASSANT) return true;
+  const int d = Tdirection[roi][de];
+  if (d == 0 || Tgenre[std::abs(d)] == 3) return false;
+  int x = roi + d;
+  while (x != de && w.echiquier[x] == VIDE) x += d;
+  return x == de;
+}
+
 // Takes slot c off the board as a capture by side M: material and counts.
 template <int M>
 void retire_prise(EMPILAGE& w, int c) {
@@ -291,9 +304,11 @@ uint32_t genere(uint32_t* liste, uint32_t coup, int prises, EMPILAGE* etat) {
 
   // Generate, then mark the entries that leave the own king attacked
   uint32_t* fin = pseudo_legaux<C>(w, liste, coup, prises);
+  const int roi = w.pos_piece[Camp<C>::roi];
+  const bool echec = attaque<M>(w, roi);
   int legaux = 0;
   for (uint32_t* m = liste; m != fin; ++m) {
-    if (coup_legal<C>(w, *m)) ++legaux;
+    if ((!echec && !peut_exposer(w, *m, roi)) || coup_legal<C>(w, *m)) ++legaux;
     else *m |= COUP_ILLEGAL;
   }
   *fin = 0;
