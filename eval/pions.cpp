@@ -155,6 +155,12 @@ bool correspond(const ENTREE_PIONS& t, uint32_t verrou, uint8_t pieces, bool ave
 
 }  // namespace
 
+uint32_t index_cache_pions(const EMPILAGE* e, int trait) {
+  const uint32_t pieces = uint32_t((e->nb_pieces_noires & 15) << 4 | (e->nb_pieces_blanches & 15));
+  const uint32_t cle = e->cle_pions ^ (pieces * 0x9E3779B1u);
+  return ((cle & ~1u) | uint32_t(trait & 1)) & masque_pions;
+}
+
 int structure_pions(const EMPILAGE* e, int trait) {
   const uint8_t pieces = uint8_t((e->nb_pieces_noires & 15) << 4 | (e->nb_pieces_blanches & 15));
   const uint16_t rois = uint16_t((e->pos_piece[16] & 63) << 8 | (e->pos_piece[0] & 63));
@@ -163,7 +169,7 @@ int structure_pions(const EMPILAGE* e, int trait) {
   // 1. Cache probe: the side to move's entry, then its neighbour when both sides have pieces
   ENTREE_PIONS* entree = nullptr;
   if (table_pions) {
-    const uint32_t index = ((e->cle_pions & ~1u) | uint32_t(trait & 1)) & masque_pions;
+    const uint32_t index = index_cache_pions(e, trait);
     entree = &table_pions[index];
     if (correspond(*entree, e->verrou_pions, pieces, avec_pieces, rois)) return entree->score;
     if (avec_pieces) {
