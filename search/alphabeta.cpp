@@ -328,7 +328,11 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
     full_ordering<C>(liste, coup_hash, coup, e);
   }
 
-  // 18. Move loop: principal-variation search with re-searches
+  // 18. Move loop: principal-variation search with re-searches. In check
+  // the list holds legal moves only; otherwise only a move that can expose
+  // the king needs its child's legality test.
+  const uint64_t clouees = echec ? 0 : pieces_clouees<C>(e);
+  auto test_legal = [&](uint32_t m) { return !echec && peut_exposer_roi<C>(e, m, clouees) ? TEST_LEGAL : 0; };
   const int alpha_depart = alpha;
   const int plies = profondeur / UN_PLY;
   const int herites = flags & FLAGS_HERITES;
@@ -336,7 +340,7 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   int cherches = 0;
   for (int i = 0; liste[i] != 0; ++i) {
     const uint32_t m = prochain_coup(liste, i);
-    int drapeaux = herites + TEST_LEGAL;
+    int drapeaux = herites + test_legal(m);
     int s;
     if (cherches == 0) {
       drapeaux += flags & NOEUD_PV;
