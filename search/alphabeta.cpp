@@ -40,6 +40,13 @@ inline void compte_noeud() {
   nb_noeuds.store(nb_noeuds.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
 }
 
+// Starts loading the table slot of node e (side C to move) into the
+// cache, so that it is there when the node probes it.
+template <int C>
+inline void precharge_hash(const EMPILAGE& e) {
+  if (table_hash) __builtin_prefetch(&table_hash[case_table(e.cle_hash, C, masque_hash)]);
+}
+
 // The draw score for side C to move.
 template <int C>
 inline int score_nulle() {
@@ -132,6 +139,7 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   if (coup != 0) {
     compte_noeud();
     prise = apply_move<M>(e, coup);
+    if (profondeur >= UN_PLY) precharge_hash<C>(e);  // quiescence nodes do not probe
     de = case_depart(coup);
     vers = case_arrivee(coup);
   }
