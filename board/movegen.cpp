@@ -97,6 +97,38 @@ bool coup_legal(EMPILAGE& w, uint32_t m) {
   return !attaque_roi;
 }
 
+// Squares of side C's pieces pinned to its king on square roi: each stands
+// alone between the king and an enemy queen, rook or bishop on their line.
+template <int C>
+uint64_t clouees(const EMPILAGE& w, int roi) {
+  constexpr int premier_adverse = C == BLANCS ? 16 : 0;
+  uint64_t masque = 0;
+  for (int s = premier_adverse + 1; s < premier_adverse + 16; ++s) {
+    const int a = w.pos_piece[s];
+    if (a < 0) continue;
+    const int d = Tdirection[a][roi];
+    if (d == 0) continue;
+    const int t = w.type_piece[s];
+    const int g = Tgenre[std::abs(d)];
+    if (!(g == 1 ? (t == DAME || t == TOUR) : g == 2 && (t == DAME || t == FOU))) continue;
+    int x = a + d;
+    while (x != roi && w.echiquier[x] == VIDE) x += d;
+    if (x == roi || Camp<C>::est_adverse(w.echiquier[x])) continue;
+    int y = x + d;
+    while (y != roi && w.echiquier[y] == VIDE) y += d;
+    if (y == roi) masque |= uint64_t(1) << x;
+  }
+  return masque;
+}
+
+// Could move m leave its own king on square roi attacked, when that king
+// is not in check now? Only a king move (castling included), en passant,
+// or a move of a pinned piece (squares in `cloues`).
+inline bool peut_exposer(uint32_t m, int roi, uint64_t cloues) {
+  const int de = case_depart(m);
+  return de == roi || (m & GENRE_COUP) == PRISE_EN_PASSANT || (cloues >> de & 1);
+}
+
 // Takes slot c off the board as a capture by side M: material and counts.
 template <int M>
 void retire_prise(EMPILAGE& w, int c) {
@@ -291,9 +323,12 @@ uint32_t genere(uint32_t* liste, uint32_t coup, int prises, EMPILAGE* etat) {
 
   // Generate, then mark the entries that leave the own king attacked
   uint32_t* fin = pseudo_legaux<C>(w, liste, coup, prises);
+  const int roi = w.pos_piece[Camp<C>::roi];
+  const bool echec = attaque<M>(w, roi);
+  const uint64_t cloues = echec ? 0 : clouees<C>(w, roi);
   int legaux = 0;
   for (uint32_t* m = liste; m != fin; ++m) {
-    if (coup_legal<C>(w, *m)) ++legaux;
+    if ((!echec && !peut_exposer(*m, roi, cloues)) || coup_legal<C>(w, *m)) ++legaux;
     else *m |= COUP_ILLEGAL;
   }
   *fin = 0;

@@ -164,6 +164,12 @@ bool correspond(const ENTREE_PIONS& t, uint32_t verrou, uint8_t pieces, bool ave
 
 }  // namespace
 
+uint32_t index_cache_pions(const EMPILAGE* e, int trait) {
+  const uint32_t pieces = uint32_t((e->nb_pieces_noires & 15) << 4 | (e->nb_pieces_blanches & 15));
+  const uint32_t cle = e->cle_pions ^ (pieces * 0x9E3779B1u);
+  return ((cle & ~1u) | uint32_t(trait & 1)) & masque_pions;
+}
+
 int structure_pions(const EMPILAGE* e, int trait) {
   // The check word covers what the term depends on besides the pawns and
   // the piece counts: whether a lone enemy piece is a knight. Entries 452
@@ -178,7 +184,7 @@ int structure_pions(const EMPILAGE* e, int trait) {
   // 1. Cache probe: the side to move's entry, then its neighbour when both sides have pieces
   ENTREE_PIONS* entree = nullptr;
   if (table_pions) {
-    const uint32_t index = ((e->cle_pions & ~1u) | uint32_t(trait & 1)) & masque_pions;
+    const uint32_t index = index_cache_pions(e, trait);
     entree = &table_pions[index];
     if (correspond(*entree, verrou, pieces, avec_pieces, rois)) return entree->score;
     if (avec_pieces) {

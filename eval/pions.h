@@ -11,6 +11,10 @@
 // it computes every time.
 int structure_pions(const EMPILAGE* e, int trait);
 
+// Index of the node's first pawn-cache entry for side to move trait: the
+// pawn key with the side to move in bit 0, the piece counts folded in so
+// that the captures of a quiescence search do not evict one another.
+uint32_t index_cache_pions(const EMPILAGE* e, int trait);
 
 // The same score computed afresh, without reading or writing the cache.
 int structure_pions_calculee(const EMPILAGE* e, int trait);

@@ -41,6 +41,13 @@ inline void compte_noeud() {
   nb_noeuds.store(nb_noeuds.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
 }
 
+// Starts loading the table slot of node e (side C to move) into the
+// cache, so that it is there when the node probes it.
+template <int C>
+inline void precharge_hash(const EMPILAGE& e) {
+  if (table_hash) __builtin_prefetch(&table_hash[case_table(e.cle_hash, C, masque_hash)]);
+}
+
 // The draw score for side C to move.
 template <int C>
 inline int score_nulle() {
@@ -133,6 +140,7 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   if (coup != 0) {
     compte_noeud();
     prise = apply_move<M>(e, coup);
+    if (profondeur >= UN_PLY) precharge_hash<C>(e);  // quiescence nodes do not probe
     de = case_depart(coup);
     vers = case_arrivee(coup);
   }
@@ -334,7 +342,11 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
     full_ordering<C>(liste, coup_hash, coup, e);
   }
 
-  // 18. Move loop: principal-variation search with re-searches
+  // 18. Move loop: principal-variation search with re-searches. In check
+  // the list holds legal moves only; otherwise only a move that can expose
+  // the king needs its child's legality test.
+  const uint64_t clouees = echec ? 0 : pieces_clouees<C>(e);
+  auto test_legal = [&](uint32_t m) { return !echec && peut_exposer_roi<C>(e, m, clouees) ? TEST_LEGAL : 0; };
   const int alpha_depart = alpha;
   const int plies = profondeur / UN_PLY;
   const int herites = flags & FLAGS_HERITES;
@@ -342,7 +354,7 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   int cherches = 0;
   for (int i = 0; liste[i] != 0; ++i) {
     const uint32_t m = prochain_coup(liste, i);
-    int drapeaux = herites + TEST_LEGAL;
+    int drapeaux = herites + test_legal(m);
     int s;
     if (cherches == 0) {
       drapeaux += flags & NOEUD_PV;

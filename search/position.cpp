@@ -346,6 +346,30 @@ bool check_test(const EMPILAGE& e) {
   return attaque<A>(e, e.pos_piece[Camp<C>::roi], Camp<A>::premier + 1);
 }
 
+template <int C>
+uint64_t pieces_clouees(const EMPILAGE& e) {
+  using TA = Camp<1 - C>;
+  const int roi = e.pos_piece[Camp<C>::roi];
+  uint64_t masque = 0;
+  for (int s = TA::premier + 1; s < TA::premier + 16; ++s) {
+    const int a = e.pos_piece[s];
+    if (a < 0) continue;
+    const int d = Tdirection[a][roi];
+    if (d == 0) continue;
+    const int t = e.type_piece[s];
+    const int g = Tgenre[std::abs(d)];
+    if (!(g == 1 ? (t == DAME || t == TOUR) : g == 2 && (t == DAME || t == FOU))) continue;
+    // The first man from the slider towards the king is ours and the next is the king
+    int x = a + d;
+    while (x != roi && e.echiquier[x] == VIDE) x += d;
+    if (x == roi || Camp<C>::est_adverse(e.echiquier[x])) continue;
+    int y = x + d;
+    while (y != roi && e.echiquier[y] == VIDE) y += d;
+    if (y == roi) masque |= uint64_t(1) << x;
+  }
+  return masque;
+}
+
 template int apply_move<BLANCS>(EMPILAGE&, uint32_t);
 template int apply_move<NOIRS>(EMPILAGE&, uint32_t);
 template int generate_all<BLANCS>(const EMPILAGE&, uint32_t*);
@@ -356,3 +380,5 @@ template bool king_capture_test<BLANCS>(const EMPILAGE&, int);
 template bool king_capture_test<NOIRS>(const EMPILAGE&, int);
 template bool check_test<BLANCS>(const EMPILAGE&);
 template bool check_test<NOIRS>(const EMPILAGE&);
+template uint64_t pieces_clouees<BLANCS>(const EMPILAGE&);
+template uint64_t pieces_clouees<NOIRS>(const EMPILAGE&);

@@ -44,3 +44,18 @@ bool king_capture_test(const EMPILAGE& e, int k);
 // Is the king of side C attacked by an enemy piece other than the enemy king?
 template <int C>
 bool check_test(const EMPILAGE& e);
+
+// Squares of side C's pieces that stand alone between their king and an
+// enemy queen, rook or bishop on a common line.
+template <int C>
+uint64_t pieces_clouees(const EMPILAGE& e);
+
+// Can move m of side C, whose king is not in check, leave that king
+// attacked? Only a king move (castling included), en passant, or a move of
+// a piece on one of the squares of `clouees` can.
+template <int C>
+inline bool peut_exposer_roi(const EMPILAGE& e, uint32_t m, uint64_t clouees) {
+  const int de = case_depart(m);
+  return de == e.pos_piece[C == BLANCS ? 0 : 16] || (m & GENRE_COUP) == PRISE_EN_PASSANT ||
+         (clouees >> de & 1);
+}

@@ -82,6 +82,28 @@ TEST(Generation, EnPassantIsListedOnlyRightAfterTheDoubleStep) {
   EXPECT_FALSE(contient(textes_liste(e.liste_coups), "e5f6"));
 }
 
+TEST(Generation, PinnedPiecesKeepOnlyTheMovesAlongTheirLine) {
+  CEchiquier e;
+  // The e2 rook is pinned by the e8 rook, the d2 bishop by the b4 bishop;
+  // the f2 pawn is shielded by the g3 pawn from the h4 queen.
+  place_fen(e, "k3r3/8/8/8/1b5q/6P1/3BRP2/4K3 w -");
+  const auto v = textes_liste(e.liste_coups);
+  EXPECT_TRUE(contient(v, "e2e5"));
+  EXPECT_TRUE(contient(v, "e2e8"));
+  EXPECT_TRUE(contient(v, "d2c3"));
+  EXPECT_TRUE(contient(v, "d2b4"));
+  EXPECT_TRUE(contient(v, "d2e3?"));
+  EXPECT_TRUE(contient(v, "f2f3"));
+  EXPECT_TRUE(contient(v, "f2f4"));
+  // In check from the b4 bishop once d2 has gone, only answers to the check are legal
+  place_fen(e, "k3r3/8/8/8/1b6/8/4R3/4K3 w -");
+  const auto w = textes_liste(e.liste_coups);
+  EXPECT_TRUE(contient(w, "e2e5?"));
+  EXPECT_TRUE(contient(w, "e1f1"));
+  EXPECT_TRUE(contient(w, "e1d1"));
+  EXPECT_TRUE(contient(w, "e1d2?"));
+}
+
 TEST(Generation, PinnedPieceMovesAreMarkedAndShownWithQuestionMark) {
   CEchiquier e;
   e.Coup1();

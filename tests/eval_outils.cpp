@@ -3,6 +3,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "eval/pions.h"
 #include "eval/preparation.h"
 #include "notation/lecture.h"
 #include "outils.h"
@@ -131,5 +132,5 @@ CACHE_PIONS_TEST::~CACHE_PIONS_TEST() {
 }
 
 ENTREE_PIONS& CACHE_PIONS_TEST::entree(const EMPILAGE& n, int trait) {
-  return table[((n.cle_pions & ~1u) | uint32_t(trait)) & masque_pions];
+  return table[index_cache_pions(&n, trait)];
 }

@@ -129,14 +129,16 @@ TEST(EvalCachePions, AHitReturnsTheStoredEntry) {
   EXPECT_EQ(structure_pions(&n, BLANCS), 1234);
   EXPECT_EQ(structure_pions(&n, NOIRS), 1234);
   EXPECT_EQ(int64_t(cache.entree(n, NOIRS).verrou), 0);
-  // Another piece-count byte misses and replaces the entry
+  // Other piece counts miss and are stored in their own entry, which keeps the first one
   n.nb_pieces_noires = 6;
   EXPECT_EQ(structure_pions(&n, BLANCS), 2 * 5 * 5 - 60);
-  EXPECT_EQ(int64_t(t.pieces), (6 << 4) | 1);
+  EXPECT_EQ(int64_t(cache.entree(n, BLANCS).pieces), (6 << 4) | 1);
+  EXPECT_EQ(int64_t(t.pieces), (7 << 4) | 1);
+  n.nb_pieces_noires = 7;
+  EXPECT_EQ(structure_pions(&n, BLANCS), 1234);
   // Another check word misses
-  t.score = 1234;
   n.verrou_pions ^= 1;
-  EXPECT_EQ(structure_pions(&n, BLANCS), 2 * 5 * 5 - 60);
+  EXPECT_EQ(structure_pions(&n, BLANCS), 1 * 5 * 5 - 60);
 }
 
 TEST(EvalCachePions, WithoutPiecesTheKingSquaresMustMatch) {

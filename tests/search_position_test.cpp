@@ -357,4 +357,34 @@ TEST_F(SearchPosition, AttackTestsNameTheirPieces) {
   EXPECT_TRUE(check_test<BLANCS>(e));
 }
 
+TEST_F(SearchPosition, PinnedPiecesAndTheMovesThatCanExposeTheKing) {
+  CEchiquier b;
+  // White king e1. Pinned: the e2 knight (rook e8), the d2 bishop (bishop b4),
+  // the f1 rook (queen h1). Not pinned: f2, shielded by g3 from the h4
+  // queen, and the c1 rook, which the a1 knight cannot pin.
+  place_fen(b, "k3r3/8/8/8/1b5q/6P1/3BNP2/n1R1KR1q w -");
+  EMPILAGE e = *b.emp;
+  const uint64_t attendu = (uint64_t(1) << case_nommee("e2")) | (uint64_t(1) << case_nommee("d2")) |
+                           (uint64_t(1) << case_nommee("f1"));
+  EXPECT_EQ(pieces_clouees<BLANCS>(e), attendu);
+  const uint64_t clouees = pieces_clouees<BLANCS>(e);
+  EXPECT_TRUE(peut_exposer_roi<BLANCS>(e, cree_coup(case_nommee("e1"), case_nommee("d1")), clouees));
+  EXPECT_TRUE(peut_exposer_roi<BLANCS>(e, cree_coup(case_nommee("d2"), case_nommee("c3")), clouees));
+  EXPECT_TRUE(peut_exposer_roi<BLANCS>(e, cree_coup(case_nommee("e2"), case_nommee("c3")), clouees));
+  EXPECT_FALSE(peut_exposer_roi<BLANCS>(e, cree_coup(case_nommee("f2"), case_nommee("f3")), clouees));
+  EXPECT_TRUE(peut_exposer_roi<BLANCS>(e, cree_coup(case_nommee("f1"), case_nommee("g1")), clouees));
+  EXPECT_FALSE(peut_exposer_roi<BLANCS>(e, cree_coup(case_nommee("c1"), case_nommee("c7")), clouees));
+  // Black: en passant always counts, since it empties two squares of a
+  // line; here the king would stand open to the h4 rook
+  place_fen(b, "8/8/8/8/k2pP2R/8/8/4K3 b - e3");
+  e = *b.emp;
+  EXPECT_EQ(pieces_clouees<NOIRS>(e), uint64_t(0));
+  EXPECT_TRUE(peut_exposer_roi<NOIRS>(e, cree_coup(case_nommee("d4"), case_nommee("e3"), PRISE_EN_PASSANT), 0));
+  EXPECT_FALSE(peut_exposer_roi<NOIRS>(e, cree_coup(case_nommee("d4"), case_nommee("d3")), 0));
+  // A pawn alone between its king and a bishop
+  place_fen(b, "8/8/8/4k3/3p4/8/8/B3K3 b -");
+  e = *b.emp;
+  EXPECT_EQ(pieces_clouees<NOIRS>(e), uint64_t(1) << case_nommee("d4"));
+}
+
 }  // namespace
