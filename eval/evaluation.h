@@ -20,3 +20,6 @@ int evaluation_a_part(int trait, EMPILAGE* e, const COMPTES_RACINE& racine);
 // game, the search's tables, the pawn cache), so a running search is not
 // disturbed.
 int evalue_position(CEchiquier& e);
+// The same for a copy of the board's state (pieces included) and its side
+// to move.
+int evalue_noeud(EMPILAGE noeud, int trait);

@@ -88,6 +88,8 @@ int lire_arguments(CEchiquier& e, int argc, char** argv) {
     TbInit(repertoire_tables.c_str());
     tables_pretes = 1;
     echange_atomique(post_actif, 1);
+    // A search without playing: the position is searched even in the book
+    echange_atomique(mode_analyse, 1);
     e.Analyse();
     std::fflush(stdout);
     std::exit(0);

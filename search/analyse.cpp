@@ -2,6 +2,7 @@
 // predicted reply, and the reports a host can read while a search runs.
 #include "search/analyse.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -69,7 +70,8 @@ uint32_t CEchiquier::Analyse() {
         temps_limite[0] -= temps_anticipation;
         temps_limite[1] -= temps_anticipation;
         nouvelle = 0;
-        if (profondeur_anticipation > 3) depart = profondeur_anticipation;
+        // Deeper than pondering went, but never past the depth limit
+        if (profondeur_anticipation > 3) depart = std::max(3, std::min(profondeur_anticipation, limite));
         if (std::abs(score_anticipation) < 32000) precedent = score_anticipation;
         if (entree) std::swap(*entree, liste_coups[0]);
       } else if (entree) {
@@ -114,7 +116,7 @@ uint32_t CEchiquier::Anticipation() {
   fixe_contexte_rapport(&local, liste, &camp);
   if (reponse_prevue != 0) {
     nouvelle = 0;
-    depart = profondeur_anticipation > 3 ? profondeur_anticipation : 3;
+    depart = std::max(3, std::min(profondeur_anticipation, limite));
     if (std::abs(score_anticipation) < 32000) precedent = score_anticipation;
     if (uint32_t* e = cherche_entree(liste, uint32_t(reponse_prevue))) std::swap(*e, liste[0]);
   }
