@@ -73,7 +73,10 @@ uint32_t CEchiquier::Analyse() {
         // Deeper than pondering went, but never past the depth limit
         if (profondeur_anticipation > 3) depart = std::max(3, std::min(profondeur_anticipation, limite));
         if (std::abs(score_anticipation) < 32000) precedent = score_anticipation;
-        if (entree) std::swap(*entree, liste_coups[0]);
+        if (entree) {
+          verrou_section v(verrou_rapport);  // Pvar reads the list from other threads
+          std::swap(*entree, liste_coups[0]);
+        }
       } else if (entree) {
         const uint32_t reponse = uint32_t(reponse_prevue);
         PvAfterMove(profondeur_anticipation);
@@ -82,7 +85,10 @@ uint32_t CEchiquier::Analyse() {
     }
   }
 
-  CopieEmp(emp);
+  {
+    verrou_section v(verrou_rapport);  // Pvar reads the position from other threads
+    CopieEmp(emp);
+  }
   restore_search_repetition();
   const int r = pilote_recherche(trait, liste_coups, precedent, 200, depart, temps_limite[0],
                                  temps_limite[1], &limite, nouvelle, emp);
