@@ -355,14 +355,17 @@ TEST_F(SessionReflexion, DepthLimitHoldsAfterAPonderHit) {
   s->envoie("new");
   s->envoie("hard");
   s->envoie("post");
-  s->envoie("st 1");
+  // A search that ends on its depth, with a whole line: a reply to predict.
+  s->envoie("st 30");
+  s->envoie("sd 4");
   s->envoie("go");
   const auto coup = s->attend(std::regex(R"(1\. \.\.\. [a-h][1-8][a-h][1-8])"));
   ASSERT_TRUE(coup) << s->journal();
   s->envoie("hint");
   const auto hint = s->attend(std::regex(R"(Hint: [a-h][1-8][a-h][1-8])"));
   ASSERT_TRUE(hint) << s->journal();
-  // Pondering reaches depth 3 (four completed plies), past the limit set next.
+  // Pondering (within the same limit) reaches depth 3, four completed
+  // plies, past the limit set next.
   bool profond = false;
   while (!profond) {
     const auto l = s->attend(ligne_reflexion);
