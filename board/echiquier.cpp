@@ -200,10 +200,14 @@ void CEchiquier::RecupEmp(EMPILAGE* e) {
 
 void CEchiquier::Langage() { lettres_pieces = LETTRES_ANGLAISES; }
 
-void CEchiquier::AfficheEchiquier() {
+void CEchiquier::AfficheEchiquier() { affiche_echiquier(echiquier, type_piece); }
+
+void affiche_echiquier(const int* echiquier, const int* type_piece) {
   static const char lettres[] = "rdtfcpp";
-  for (int r = 7; r >= 0; --r) {
-    char ligne[10];
+  // The eight ranks go out in one piece: no other thread's line comes in between.
+  char texte[8 * 9 + 1];
+  char* ligne = texte;
+  for (int r = 7; r >= 0; --r, ligne += 9) {
     for (int f = 0; f < 8; ++f) {
       const int s = echiquier[r * 8 + f];
       const int t = s != VIDE ? type_piece[s] : -1;
@@ -211,9 +215,9 @@ void CEchiquier::AfficheEchiquier() {
       else ligne[f] = s >= 16 ? char(lettres[t] - 32) : lettres[t];
     }
     ligne[8] = '\n';
-    ligne[9] = 0;
-    std::fputs(ligne, stdout);
   }
+  *ligne = 0;
+  std::fputs(texte, stdout);
 }
 
 void CEchiquier::AfficheDroitsRoque() {}

@@ -154,6 +154,11 @@ class CEchiquier {
   std::shared_ptr<char[]> stockage_fen;    // owner of fen_depart
 };
 
+// Prints the board of the arrays, eight ranks from the eighth, in one
+// write: lower case for white pieces, upper case for black, "." for an
+// empty square (what AfficheEchiquier prints).
+void affiche_echiquier(const int* echiquier, const int* type_piece);
+
 // 1 when the move is irreversible: a pawn moves, a piece is captured, or
 // it castles, captures en passant or promotes.
 int coup_irreversible(uint32_t coup, const EMPILAGE* e);

@@ -48,8 +48,9 @@ bool ne_peut_gagner(const EMPILAGE* e) {
   return pieces == 0 || cavaliers == 2 || (pieces == 1 && (cavaliers == 1 || fous == 1));
 }
 
-// The evaluation against the given root counts, with or without the pawn cache.
-int evalue(int trait, EMPILAGE* e, const COMPTES_RACINE& racine, bool cache) {
+// The evaluation against the given root counts, with or without the pawn
+// cache; `camp` is the engine's side, for the draw score.
+int evalue(int trait, EMPILAGE* e, const COMPTES_RACINE& racine, bool cache, int camp) {
   // 1. Phase
   const int phase = calcule_phase(e);
   int score = 0;
@@ -72,7 +73,7 @@ int evalue(int trait, EMPILAGE* e, const COMPTES_RACINE& racine, bool cache) {
   if (phase <= 4) pions = cache ? structure_pions(e, trait) : structure_pions_calculee(e, trait);
 
   // 11, 12. Combination by phase
-  const int nulle_blanc = camp_moteur == BLANCS ? valeur_nulle : -valeur_nulle;
+  const int nulle_blanc = camp == BLANCS ? valeur_nulle : -valeur_nulle;
   if (phase <= 2) {
     score += score / 4;
     mobilite += mobilite / 4;
@@ -99,8 +100,10 @@ int evalue(int trait, EMPILAGE* e, const COMPTES_RACINE& racine, bool cache) {
 
 }  // namespace
 
-int evaluation(int trait, EMPILAGE* e) { return evalue(trait, e, comptes_racine, true); }
+int evaluation(int trait, EMPILAGE* e) { return evalue(trait, e, comptes_racine, true, camp_moteur); }
 
 int evaluation_a_part(int trait, EMPILAGE* e, const COMPTES_RACINE& racine) {
-  return evalue(trait, e, racine, false);
+  // The node is a root: the engine plays its side to move. camp_moteur
+  // belongs to a search that may be running meanwhile.
+  return evalue(trait, e, racine, false, trait);
 }

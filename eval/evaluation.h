@@ -10,8 +10,9 @@ struct COMPTES_RACINE;
 // pawn. Writes the node's phase and may write one pawn-cache entry.
 int evaluation(int trait, EMPILAGE* e);
 
-// The same score against the given root counts, without the pawn cache:
-// writes nothing but the node's phase.
+// The same score against the given root counts, without the pawn cache,
+// for a root whose side to move is the engine's (the draw score's side):
+// writes nothing but the node's phase and reads no state of the search.
 int evaluation_a_part(int trait, EMPILAGE* e, const COMPTES_RACINE& racine);
 
 // Static evaluation of the position on the board for its side to move, as
@@ -20,3 +21,6 @@ int evaluation_a_part(int trait, EMPILAGE* e, const COMPTES_RACINE& racine);
 // game, the search's tables, the pawn cache), so a running search is not
 // disturbed.
 int evalue_position(CEchiquier& e);
+// The same for a copy of the board's state (pieces included) and its side
+// to move.
+int evalue_noeud(EMPILAGE noeud, int trait);

@@ -6,12 +6,16 @@
 #include "search/hash.h"
 
 int evalue_position(CEchiquier& e) {
-  // The node: the game's work state with the board's pieces, and its keys
+  // The node: the game's work state with the board's pieces
   EMPILAGE noeud = *e.emp;
   e.CopieEmp(&noeud);
+  return evalue_noeud(noeud, e.trait);
+}
+
+int evalue_noeud(EMPILAGE noeud, int trait) {
   compute_keys(&noeud);
   // Prepared as a search root, into tables of its own
   PREPARATION preparation;
   prepare_position(&noeud, preparation);
-  return evaluation_a_part(e.trait == NOIRS ? NOIRS : BLANCS, &noeud, preparation.comptes);
+  return evaluation_a_part(trait == NOIRS ? NOIRS : BLANCS, &noeud, preparation.comptes);
 }

@@ -32,6 +32,9 @@ namespace {
 // `ligne` is the upper-cased line, `brute` the line as it was typed.
 using action_commande = bool (*)(CEchiquier& e, std::string& ligne, const std::string& brute,
                                  bool& fin);
+// Whether a line that matches the keyword is this command and will act;
+// a line it refuses must leave the board and the thinking thread alone.
+using verifie_commande = bool (*)(const CEchiquier& e, const std::string& ligne);
 
 // How a command treats a running thinking thread.
 enum ARRET {
@@ -45,24 +48,32 @@ struct COMMANDE {
   int prefixe;      // 0: the whole line equals it; n: its first n characters do
   ARRET arret;      // what happens to a running thinking thread first
   action_commande action;
+  verifie_commande agit = nullptr;  // for commands that stop: null when every match acts
 };
 
 uint32_t debut_analyse = 0;  // tick count when the analysis search last started; written by the loop
 
 // In analysis mode, a new position is analysed at once.
 void relance_analyse(CEchiquier& e) {
-  if (!lit_drapeau(mode_analyse)) return;
+  if (!lit_drapeau(mode_analyse) || lit_drapeau(reflexion_en_cours)) return;
   debut_analyse = compte_ticks();
   demarrer_reflexion(e);
 }
 
+// The keyword of `n` letters is the whole line or followed by a space.
+bool mot_entier(const std::string& ligne, size_t n) { return ligne.size() == n || ligne[n] == ' '; }
+
 bool ignore(CEchiquier&, std::string&, const std::string&, bool&) { return true; }
 
-// "GO": think about a move for the side to move. While pondering, the
-// pondering is stopped first; while searching, nothing happens.
+// "GO": think about a move for the side to move. While the engine searches
+// its own move or analyses, nothing happens. A thread that has played its
+// move (pondering, or about to ponder, or ending) is stopped first and the
+// search starts once it has settled.
 bool go(CEchiquier& e, std::string&, const std::string&, bool&) {
-  if (lit_drapeau(reflexion_en_cours) && lit_drapeau(anticipation_en_cours)) arreter_reflexion();
-  if (lit_drapeau(mode_analyse) && !lit_drapeau(reflexion_en_cours)) debut_analyse = compte_ticks();
+  if (coup_en_attente()) return true;
+  if (lit_drapeau(mode_analyse) && lit_drapeau(reflexion_en_cours)) return true;
+  arreter_reflexion();
+  if (lit_drapeau(mode_analyse)) debut_analyse = compte_ticks();
   demarrer_reflexion(e);
   return true;
 }
@@ -185,25 +196,32 @@ bool analyze(CEchiquier& e, std::string&, const std::string&, bool&) {
 }
 
 bool hint(CEchiquier& e, std::string&, const std::string&, bool&) {
-  std::fputs(ligne_hint(e).c_str(), stdout);
+  std::fputs(ligne_hint(copie_plateau(e)).c_str(), stdout);
   return true;
 }
 
 bool bk(CEchiquier& e, std::string&, const std::string&, bool&) {
-  std::fputs(lignes_bk(e).c_str(), stdout);
+  std::fputs(lignes_bk(copie_plateau(e)).c_str(), stdout);
   return true;
 }
 
-// "MEMORY n": the tables resized to fit n megabytes.
+// "MEMORY n": the tables resized to fit n megabytes; n of 0 or less is ignored.
+bool memory_agit(const CEchiquier&, const std::string& ligne) {
+  return mot_entier(ligne, 6) && std::atol(ligne.c_str() + 6) > 0;
+}
 bool memory(CEchiquier& e, std::string& ligne, const std::string&, bool&) {
-  const long n = std::atol(ligne.c_str() + 6);
-  if (n > 0) e.AlloueHashTable(exposant_memoire(n));
+  if (!mot_entier(ligne, 6)) return false;
+  if (memory_agit(e, ligne)) e.AlloueHashTable(exposant_memoire(std::atol(ligne.c_str() + 6)));
   return true;
 }
 
 // "BENCH [depth]": the fixed searches of the built-in positions.
+bool bench_agit(const CEchiquier&, const std::string& ligne) {
+  int profondeur = 0;
+  return mot_entier(ligne, 5) && lit_profondeur_bench(ligne.c_str() + 5, profondeur);
+}
 bool bench(CEchiquier& e, std::string& ligne, const std::string&, bool&) {
-  if (ligne.size() > 5 && ligne[5] != ' ') return false;
+  if (!mot_entier(ligne, 5)) return false;
   int profondeur = 0;
   if (!lit_profondeur_bench(ligne.c_str() + 5, profondeur)) {
     std::printf("Error (command not legal): %s\n", ligne.c_str());
@@ -262,13 +280,15 @@ bool nouvelle_partie(CEchiquier& e, std::string&, const std::string&, bool&) {
 }
 
 bool print(CEchiquier& e, std::string&, const std::string&, bool&) {
-  e.AfficheEchiquier();
+  const COPIE_PLATEAU c = copie_plateau(e);
+  affiche_echiquier(c.position.echiquier, c.position.type_piece);
   return true;
 }
 
 // "EVAL": the static evaluation of the position for the side to move.
 bool commande_eval(CEchiquier& e, std::string&, const std::string&, bool&) {
-  std::printf("Eval: %d\n", evalue_position(e));
+  const COPIE_PLATEAU c = copie_plateau(e);
+  std::printf("Eval: %d\n", evalue_noeud(c.position, c.trait));
   return true;
 }
 
@@ -277,9 +297,18 @@ bool fritz(CEchiquier& e, std::string&, const std::string&, bool&) {
   return true;
 }
 
+// "RESET": clears the transposition table in Fritz mode, after the search
+// that uses it has stopped.
+bool reset_agit(const CEchiquier& e, const std::string&) { return e.mode_fritz != 0; }
 bool reset(CEchiquier& e, std::string&, const std::string&, bool&) {
   if (e.mode_fritz) clear_table_hash();
   return true;
+}
+
+// "RESULT ...": the game is over; the line carries the result.
+bool result_agit(const CEchiquier&, const std::string& ligne) { return mot_entier(ligne, 6); }
+bool result(CEchiquier& e, std::string& ligne, const std::string&, bool&) {
+  return result_agit(e, ligne);
 }
 
 // "UNDO": takes back the last move; in analysis mode the search goes on.
@@ -326,8 +355,9 @@ bool partie(CEchiquier& e, std::string&, const std::string& brute, bool&) {
 
 // "SETBOARD fen": the position of a FEN text, read as typed (its letters
 // carry the colours). An illegal one leaves the game as it was.
+bool setboard_agit(const CEchiquier&, const std::string& ligne) { return mot_entier(ligne, 8); }
 bool setboard(CEchiquier& e, std::string& ligne, const std::string& brute, bool&) {
-  if (ligne.size() > 8 && ligne[8] != ' ') return false;
+  if (!setboard_agit(e, ligne)) return false;
   if (e.LitForsythe(brute.c_str() + 8) != 0)
     signale_echec(std::string("Illegal position: ") + e.MotifEchec(), stdout);
   else
@@ -335,32 +365,80 @@ bool setboard(CEchiquier& e, std::string& ligne, const std::string& brute, bool&
   return true;
 }
 
+// What Joue would answer for the move before playing it: -1 when it is
+// not in the list, 1 for a promotion without its piece, else 0.
+int code_avant_jeu(const uint32_t* liste, uint32_t coup) {
+  const uint32_t* entree = nullptr;
+  for (const uint32_t* l = liste; *l && !entree; ++l)
+    if (!(*l & COUP_ILLEGAL) && (*l & 0xfff) == (coup & 0xfff)) entree = l;
+  if (!entree) return -1;
+  if (!(*entree & PROMOTION)) return 0;
+  if (!(coup & PROMOTION)) return 1;
+  for (const uint32_t* l = liste; *l; ++l)
+    if (!(*l & COUP_ILLEGAL) && (*l & 0xffff) == (coup & 0xffff)) return 0;
+  return -1;
+}
+
 // A line that is no keyword: a move of the side to move, or an error.
 void coup_tape(CEchiquier& e, std::string& ligne) {
-  const uint32_t coup = lit_coup_coordonnees(ligne.data(), e.trait);
+  // Read against a copy: a thread may be playing on the board meanwhile.
+  // While the engine searches its own move, the typed one is its opponent's,
+  // played after the engine's move.
+  const COPIE_PLATEAU c = copie_plateau(e);
+  const int camp = c.coup_a_venir ? c.trait ^ 1 : c.trait;
+  uint32_t coup = lit_coup_coordonnees(ligne.data(), camp);
   if (coup == 0) {
     std::printf("Error (unknown command): %s\n", ligne.c_str());
     return;
   }
-  arreter_reflexion();
+  if (c.coup_a_venir) {
+    // A move that starts from no piece of its side can never be played: refused at once
+    const int piece = c.position.echiquier[case_depart(coup)];
+    if (piece == VIDE || (piece >= 16 ? NOIRS : BLANCS) != camp) {
+      annonce_resultat(e, -1, ligne.c_str());
+      return;
+    }
+    // The engine's move comes first; the typed one is then read on the board it leaves
+    arreter_reflexion();
+    coup = lit_coup_coordonnees(ligne.data(), e.trait);
+  } else {
+    // On a board that stays as it is, a refused move stops nothing
+    const int refus = code_avant_jeu(c.liste, coup);
+    if (refus != 0) {
+      annonce_resultat(e, refus, ligne.c_str());
+      return;
+    }
+    arreter_reflexion();
+  }
   const int code = e.Joue(coup);
   if (code != 0) annonce_resultat(e, code, ligne.c_str());
   if (lit_drapeau(mode_analyse)) relance_analyse(e);
   else if ((code == 0 || code >= 4) && !mode_force) demarrer_reflexion(e);
 }
 
-// "PERFT n": leaf counts of every root move, then the total.
-bool commande_perft(CEchiquier& e, std::string& ligne, const std::string&, bool&) {
+// The depth of a "PERFT n" line, or 0 when it has no depth from 1 to 64
+// and nothing else.
+int profondeur_perft(const std::string& ligne) {
   const char* p = ligne.c_str() + 5;
-  if (*p != 0 && *p != ' ') return false;
   char* fin_nombre = nullptr;
   const long n = std::strtol(p, &fin_nombre, 10);
   while (fin_nombre && *fin_nombre == ' ') ++fin_nombre;
-  if (fin_nombre == p || n < 1 || n > 64 || (fin_nombre && *fin_nombre)) {
+  if (fin_nombre == p || n < 1 || n > 64 || (fin_nombre && *fin_nombre)) return 0;
+  return int(n);
+}
+
+// "PERFT n": leaf counts of every root move, then the total.
+bool perft_agit(const CEchiquier&, const std::string& ligne) {
+  return mot_entier(ligne, 5) && profondeur_perft(ligne) > 0;
+}
+bool commande_perft(CEchiquier& e, std::string& ligne, const std::string&, bool&) {
+  if (!mot_entier(ligne, 5)) return false;
+  const int n = profondeur_perft(ligne);
+  if (n == 0) {
     std::printf("Error (command not legal)\n");
     return true;
   }
-  perft_divise(e, int(n), stdout);
+  perft_divise(e, n, stdout);
   return true;
 }
 
@@ -384,7 +462,7 @@ const COMMANDE commandes[] = {
     {"EASY", 0, CONTINUE, easy},
     {"QUIT", 0, ABANDONNE, quit},
     {"NEW", 0, ABANDONNE, nouvelle_partie},
-    {"RESULT", 6, ABANDONNE, ignore},
+    {"RESULT", 6, ABANDONNE, result, result_agit},
     {"EDIT", 0, ABANDONNE, edit},
     {"POSITION ", 9, ABANDONNE, position},
     {"PRINT", 0, CONTINUE, print},
@@ -392,9 +470,9 @@ const COMMANDE commandes[] = {
     {"EVAL", 0, CONTINUE, commande_eval},
     {"XBOARD", 6, CONTINUE, xboard},
     {"FRITZ", 5, CONTINUE, fritz},
-    {"RESET", 5, CONTINUE, reset},
-    {"PERFT", 5, ABANDONNE, commande_perft},
-    {"SETBOARD", 8, ABANDONNE, setboard},
+    {"RESET", 5, ARRETE, reset, reset_agit},
+    {"PERFT", 5, ABANDONNE, commande_perft, perft_agit},
+    {"SETBOARD", 8, ABANDONNE, setboard, setboard_agit},
     {"PROTOVER", 8, CONTINUE, protover},
     {"ACCEPTED", 8, CONTINUE, ignore},
     {"REJECTED", 8, CONTINUE, ignore},
@@ -412,8 +490,8 @@ const COMMANDE commandes[] = {
     {"ICS", 3, CONTINUE, ignore},
     {"VARIANT NORMAL", 0, CONTINUE, ignore},
     {"DRAW", 0, CONTINUE, ignore},
-    {"MEMORY", 6, ABANDONNE, memory},
-    {"BENCH", 5, ABANDONNE, bench},
+    {"MEMORY", 6, ABANDONNE, memory, memory_agit},
+    {"BENCH", 5, ABANDONNE, bench, bench_agit},
 };
 
 bool correspond(const COMMANDE& c, const std::string& ligne) {
@@ -447,8 +525,14 @@ bool traite_ligne(CEchiquier& e, std::string& ligne) {
   bool fin = false;
   for (const COMMANDE& c : commandes) {
     if (!correspond(c, ligne)) continue;
-    if (c.arret != CONTINUE) arreter_reflexion(c.arret == ABANDONNE && lit_drapeau(protocole_v2));
-    if (c.action(e, ligne, brute, fin)) return !fin;
+    // Only a command that will act stops the thread; a refused one leaves it be
+    const bool arrete = c.arret != CONTINUE && (!c.agit || c.agit(e, ligne));
+    if (arrete) arreter_reflexion(c.arret == ABANDONNE && lit_drapeau(protocole_v2));
+    if (c.action(e, ligne, brute, fin)) {
+      // Analysis goes on, on the board as the command left it
+      if (arrete && !fin) relance_analyse(e);
+      return !fin;
+    }
   }
   coup_tape(e, ligne);
   return true;

@@ -170,6 +170,8 @@ int lire_arguments(CEchiquier& e, int argc, char** argv) {
     TbInit(repertoire_tables.c_str());
     tables_pretes = 1;
     echange_atomique(post_actif, 1);
+    // A search without playing: the position is searched even in the book
+    echange_atomique(mode_analyse, 1);
     bool legal = false;
     for (const uint32_t* l = e.liste_coups; *l && !legal; ++l) legal = !(*l & COUP_ILLEGAL);
     if (!legal) {

@@ -85,23 +85,10 @@ int exposant_memoire(long megaoctets) {
   return n;
 }
 
-namespace {
-// A copy of the board's list taken under the report lock: the driver
-// reorders it while it searches.
-std::vector<uint32_t> copie_liste(const CEchiquier& e) {
-  verrou_section v(verrou_rapport);
-  std::vector<uint32_t> l;
-  for (const uint32_t* m = e.liste_coups; *m; ++m) l.push_back(*m);
-  l.push_back(0);
-  return l;
-}
-}  // namespace
-
-std::string ligne_hint(CEchiquier& e) {
-  if (e.coup_prevu == 0) return "";
-  const std::vector<uint32_t> liste = copie_liste(e);
-  for (const uint32_t* l = liste.data(); *l; ++l) {
-    if (!(*l & COUP_ILLEGAL) && (*l & 0xffff) == uint32_t(e.coup_prevu)) {
+std::string ligne_hint(const COPIE_PLATEAU& c) {
+  if (c.coup_prevu == 0) return "";
+  for (const uint32_t* l = c.liste; *l; ++l) {
+    if (!(*l & COUP_ILLEGAL) && (*l & 0xffff) == uint32_t(c.coup_prevu)) {
       char t[8];
       texte_protocole(*l, t);
       return std::string("Hint: ") + t + "\n";
@@ -110,14 +97,8 @@ std::string ligne_hint(CEchiquier& e) {
   return "";
 }
 
-std::string lignes_bk(CEchiquier& e) {
-  const std::vector<uint32_t> liste = copie_liste(e);
-  EMPILAGE racine;
-  {
-    verrou_section v(verrou_rapport);
-    racine = *e.emp;
-  }
-  e.CopieEmp(&racine);
+std::string lignes_bk(const COPIE_PLATEAU& c) {
+  EMPILAGE racine = c.position;
   compute_keys(&racine);
   uint16_t coups[5] = {};
   bool trouve = false;
@@ -130,7 +111,7 @@ std::string lignes_bk(CEchiquier& e) {
   std::string r;
   for (int i = 0; trouve && i < 4 && coups[i]; ++i) {
     char san[32] = "";
-    ecrit_san(san, sizeof san, coups[i], liste.data(), racine);
+    ecrit_san(san, sizeof san, coups[i], c.liste, racine);
     std::string s = san;
     while (!s.empty() && s.back() == ' ') s.pop_back();
     if (!s.empty()) r += "\t" + s + "\n";

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 
 class CEchiquier;
+struct COPIE_PLATEAU;
 
 // 1 once "PROTOVER n" with n >= 2 was received: moves go out as "move MOVE".
 extern drapeau_atomique protocole_v2;
@@ -40,8 +41,8 @@ void applique_limites_fixes(CEchiquier& e);
 int exposant_memoire(long megaoctets);
 
 // "HINT": "Hint: MOVE" with the predicted move when it is legal, else "".
-std::string ligne_hint(CEchiquier& e);
+std::string ligne_hint(const COPIE_PLATEAU& c);
 // "BK": the book moves of the position, "\tMOVE\n" each, then an empty line.
-std::string lignes_bk(CEchiquier& e);
+std::string lignes_bk(const COPIE_PLATEAU& c);
 // ".": "stat01: TIME NODES DEPTH MOVESLEFT TOTALMOVES MOVE" during analysis.
 std::string ligne_stat01(CEchiquier& e, uint32_t debut_ticks);

@@ -97,7 +97,10 @@ uint32_t CEchiquier::Analyse() {
         nouvelle = 0;
         depart = depart_reprise(profondeur_anticipation, limite);
         if (std::abs(score_anticipation) < 32000) precedent = score_anticipation;
-        if (entree) std::swap(*entree, liste_coups[0]);
+        if (entree) {
+          verrou_section v(verrou_rapport);  // Pvar reads the list from other threads
+          std::swap(*entree, liste_coups[0]);
+        }
       } else if (entree) {
         const uint32_t reponse = uint32_t(reponse_prevue);
         PvAfterMove(profondeur_anticipation);
@@ -106,7 +109,10 @@ uint32_t CEchiquier::Analyse() {
     }
   }
 
-  CopieEmp(emp);
+  {
+    verrou_section v(verrou_rapport);  // Pvar reads the position from other threads
+    CopieEmp(emp);
+  }
   restore_search_repetition();
   const int r = pilote_recherche(trait, liste_coups, precedent, 200, depart, temps_limite_ms[0],
                                  temps_limite_ms[1], &limite, nouvelle, emp);

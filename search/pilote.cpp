@@ -138,9 +138,9 @@ int pilote_recherche(int camp, uint32_t* liste, int score_precedent, int fenetre
     compute_keys(noeud);
   }
 
-  // Opening book
-  int livre;
-  {
+  // Opening book: for playing, not for analysing
+  int livre = 0;
+  if (!lit_drapeau(mode_analyse)) {
     verrou_section v(verrou_rapport);
     livre = sonde_livre(liste, noeud);
   }
