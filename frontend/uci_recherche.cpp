@@ -27,7 +27,7 @@ namespace {
 // Thirty days: no time limit.
 constexpr int TRENTE_JOURS = 2592000;
 // Limits of the numbers a "go" may give.
-constexpr long long TEMPS_MAX_MS = 1000LL * 3600 * 24 * 365;
+constexpr long long TEMPS_MAX_MS = 1000000000;  // eleven days and a half
 constexpr int PROFONDEUR_MAX = 1000;
 // After this long a search reports its current root move, at most this often.
 constexpr uint32_t DELAI_CURRMOVE_MS = 1000, PERIODE_CURRMOVE_MS = 500;
@@ -290,8 +290,9 @@ PARAMETRES_GO lit_parametres_go(const std::string& reste, std::string& remarque)
       }
     };
     long long n = 0;
-    if (m == "wtime") nombre(-TEMPS_MAX_MS, TEMPS_MAX_MS, g.wtime);
-    else if (m == "btime") nombre(-TEMPS_MAX_MS, TEMPS_MAX_MS, g.btime);
+    // A clock that has run out (or gone below zero) still gets a move
+    if (m == "wtime") nombre(0, TEMPS_MAX_MS, g.wtime);
+    else if (m == "btime") nombre(0, TEMPS_MAX_MS, g.btime);
     else if (m == "winc") nombre(0, TEMPS_MAX_MS, g.winc);
     else if (m == "binc") nombre(0, TEMPS_MAX_MS, g.binc);
     else if (m == "movetime") nombre(0, TEMPS_MAX_MS, g.movetime);
@@ -313,9 +314,6 @@ PARAMETRES_GO lit_parametres_go(const std::string& reste, std::string& remarque)
         g.searchmoves.push_back(mots[++i]);
     } else incompris.push_back(m);
   }
-  // A clock that has run out (or below zero) still gets a move
-  if (g.wtime < -1) g.wtime = 0;
-  if (g.btime < -1) g.btime = 0;
   if (!incompris.empty()) {
     remarque = "go: ignored";
     for (const auto& m : incompris) remarque += " " + m;
