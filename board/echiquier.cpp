@@ -53,7 +53,7 @@ CEchiquier::CEchiquier() : partie(CListePartie::CAPACITE_INITIALE) {
 
   mode_fritz = 0;
   Raz();
-  temps_limite[0] = temps_limite[1] = 60;
+  temps_limite_ms[0] = temps_limite_ms[1] = 60000;
   tables_pretes = 0;
 }
 
@@ -104,8 +104,8 @@ CEchiquier& CEchiquier::operator=(const CEchiquier& autre) {
   liste_prises = autre.liste_prises;
   emp = autre.emp;
   fin_partie = autre.fin_partie;
-  temps_limite[0] = autre.temps_limite[0];
-  temps_limite[1] = autre.temps_limite[1];
+  temps_limite_ms[0] = autre.temps_limite_ms[0];
+  temps_limite_ms[1] = autre.temps_limite_ms[1];
   compte_abandon = autre.compte_abandon;
   mode_fritz = autre.mode_fritz;
   double_pas_depart = autre.double_pas_depart;

@@ -64,8 +64,10 @@ class CEchiquier {
   int Save(const char* nom, const char* inutilise, int ajout);
   int LoadPgn(const char* nom, int numero, char* inutilise1 = nullptr, char* inutilise2 = nullptr);
 
-  // Time control.
+  // Time control: the normal and the maximum thinking time, in seconds or
+  // in milliseconds.
   void SetTempsLimite(int normal, int maximum);
+  void SetTempsLimiteMs(int normal_ms, int maximum_ms);
   void SetProfondeur(int p);
   void SetNulle(double pions);
 
@@ -93,7 +95,7 @@ class CEchiquier {
   uint32_t dernier_coup;          // last move played, 0 after a take-back
   int coup_prevu;                 // analysis and pondering state
   int reponse_prevue;
-  int temps_anticipation;
+  int temps_anticipation;         // milliseconds (a tick count while pondering)
   int profondeur_anticipation;
   int score_anticipation;
   int pos_piece[32];              // square of each slot, -1 off the board
@@ -106,7 +108,7 @@ class CEchiquier {
   uint32_t* liste_prises;         // a second list, kept empty
   EMPILAGE* emp;                  // work state of the generators and the search
   int fin_partie;                 // 1 once the game is over or the set-up is illegal
-  int temps_limite[2];            // normal and maximum thinking time, seconds
+  int64_t temps_limite_ms[2];     // normal and maximum thinking time, milliseconds
   int compte_abandon;             // consecutive hopeless search results
   int mode_fritz;                 // 1: new games keep the transposition table
 

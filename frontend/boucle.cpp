@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -69,17 +70,30 @@ bool go(CEchiquier& e, std::string&, const std::string&, bool&) {
 // "LEVEL mps base inc".
 bool level(CEchiquier&, std::string& ligne, const std::string&, bool&) {
   if (!commande_level(ligne.c_str())) std::printf("Error (command not legal)\n");
-  secondes_par_coup = 0;
+  ms_par_coup = 0;
+  return true;
+}
+
+// The clock after "TIME"/"OTIM" in milliseconds (centiseconds as sent; a
+// clock at or below zero is out); false when no number follows.
+bool lit_horloge_ms(const std::string& ligne, int* ms) {
+  const char* debut = ligne.c_str() + 4;
+  char* fin = nullptr;
+  const long cs = std::strtol(debut, &fin, 10);
+  if (fin == debut) return false;
+  *ms = int(std::clamp(cs, 0L, 100000000L)) * 10;
   return true;
 }
 
 // "TIME n": the engine's clock in centiseconds.
 bool commande_time(CEchiquier&, std::string& ligne, const std::string&, bool&) {
-  const int n = lit_centisecondes(ligne.c_str(), 4);
-  if (n != 0) {
-    temps_restant = n / 100;
-    temps_recu = 1;
-  }
+  if (lit_horloge_ms(ligne, &temps_restant_ms)) temps_recu = 1;
+  return true;
+}
+
+// "OTIM n": the opponent's clock in centiseconds.
+bool commande_otim(CEchiquier&, std::string& ligne, const std::string&, bool&) {
+  lit_horloge_ms(ligne, &temps_adverse_ms);
   return true;
 }
 
@@ -122,9 +136,28 @@ void lit_limite(const std::string& ligne, size_t longueur, int& cible) {
   else cible = n;
 }
 
-// "ST n": n seconds for every search, until a LEVEL.
+// "ST n": n seconds (possibly fractional) for every search, until a LEVEL.
 bool st(CEchiquier&, std::string& ligne, const std::string&, bool&) {
-  lit_limite(ligne, 3, secondes_par_coup);
+  const int ms = lit_secondes_ms(ligne.c_str() + 3);
+  if (ms <= 0) std::printf("Error (command not legal): %s\n", ligne.c_str());
+  else ms_par_coup = ms;
+  return true;
+}
+
+// "OPTION NAME=VALUE": the options of the feature line.
+bool option(CEchiquier&, std::string& ligne, const std::string&, bool&) {
+  if (ligne.size() > 6 && ligne[6] != ' ') return false;
+  const std::string reglage = ligne.size() > 7 ? ligne.substr(7) : "";
+  const size_t egal = reglage.find('=');
+  if (egal != std::string::npos && reglage.compare(0, egal, "MOVE OVERHEAD") == 0) {
+    char* fin = nullptr;
+    const long ms = std::strtol(reglage.c_str() + egal + 1, &fin, 10);
+    if (fin != reglage.c_str() + egal + 1 && ms >= 0 && ms <= MARGE_COUP_MAX_MS) {
+      marge_coup_ms = int(ms);
+      return true;
+    }
+  }
+  std::printf("Error (command not legal): %s\n", ligne.c_str());
   return true;
 }
 
@@ -314,7 +347,7 @@ const COMMANDE commandes[] = {
     {"REMOVE", 0, ABANDONNE, remove},
     {"LEVEL", 5, CONTINUE, level},
     {"TIME", 4, CONTINUE, commande_time},
-    {"OTIM", 4, CONTINUE, ignore},
+    {"OTIM", 4, CONTINUE, commande_otim},
     {"EXIT", 0, ARRETE, exit_analyse},
     {"WHITE", 0, CONTINUE, ignore},
     {"BLACK", 0, CONTINUE, ignore},
@@ -341,6 +374,7 @@ const COMMANDE commandes[] = {
     {"REJECTED", 8, CONTINUE, ignore},
     {"PING", 4, CONTINUE, ping},
     {"ST ", 3, CONTINUE, st},
+    {"OPTION", 6, CONTINUE, option},
     {"SD ", 3, CONTINUE, sd},
     {"ANALYZE", 0, ABANDONNE, analyze},
     {"HINT", 0, CONTINUE, hint},

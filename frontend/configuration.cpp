@@ -7,6 +7,7 @@
 
 #include "board/echiquier.h"
 #include "frontend/boucle.h"
+#include "frontend/niveau.h"
 #include "search/globals.h"
 #include "tablebase/registry.h"
 
@@ -28,7 +29,10 @@ void lire_configuration(int* taille_hash, std::string& repertoire) {
     const std::string reste = ligne.substr(i);
     const size_t egal = reste.find('=');
     if (egal == std::string::npos || reste.size() < 9) continue;
-    if (strncasecmp(reste.c_str(), "HASHTABLE", 9) == 0) {
+    if (strncasecmp(reste.c_str(), "MOVEOVERHEAD", 12) == 0) {
+      const int ms = std::atoi(reste.c_str() + egal + 1);
+      marge_coup_ms = ms < 0 ? 0 : (ms > MARGE_COUP_MAX_MS ? MARGE_COUP_MAX_MS : ms);
+    } else if (strncasecmp(reste.c_str(), "HASHTABLE", 9) == 0) {
       *taille_hash = std::atoi(reste.c_str() + egal + 1);
     } else if (strncasecmp(reste.c_str(), "TABLEBASE", 9) == 0) {
       size_t j = egal + 1;
@@ -112,6 +116,7 @@ const char* texte_usage() {
          "Configuration file: pellarq.cfg in the working directory, with the lines\n"
          "  HASHTABLE = N\n"
          "  TABLEBASE = DIRS\n"
+         "  MOVEOVERHEAD = MS   (time kept for each move's way to the GUI, default 50)\n"
          "(lines starting with ';' are comments; options override the file).\n"
          "\n"
          "bench [depth]: fixed-depth searches of built-in positions; prints the total\n"

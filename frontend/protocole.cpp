@@ -7,6 +7,7 @@
 
 #include "board/echiquier.h"
 #include "frontend/livre.h"
+#include "frontend/niveau.h"
 #include "frontend/reflexion.h"
 #include "notation/coordonnees.h"
 #include "notation/san.h"
@@ -16,7 +17,7 @@
 #include "search/rapport.h"
 
 drapeau_atomique protocole_v2{0};
-int secondes_par_coup = 0;
+int ms_par_coup = 0;
 int profondeur_max_sd = 0;
 
 namespace {
@@ -28,7 +29,9 @@ bool pongs_retenus = false;               // a thread is searching its own move
 std::string ligne_features() {
   return "feature myname=\"pellarq " PELLARQ_VERSION "\" ping=1 setboard=1 playother=0 san=0 "
          "usermove=0 time=1 draw=0 sigint=0 sigterm=0 reuse=1 analyze=1 colors=0 ics=0 name=0 "
-         "pause=0 memory=1 smp=0 variants=\"normal\" done=1\n";
+         "pause=0 memory=1 smp=0 variants=\"normal\" option=\"Move Overhead -spin " +
+         std::to_string(marge_coup_ms) + " 0 " + std::to_string(MARGE_COUP_MAX_MS) +
+         "\" done=1\n";
 }
 
 std::string ligne_coup(int numero, uint32_t coup) {
@@ -65,7 +68,11 @@ void retient_pongs() {
 }
 
 void applique_limites_fixes(CEchiquier& e) {
-  if (secondes_par_coup > 0) e.SetTempsLimite(secondes_par_coup, secondes_par_coup);
+  if (ms_par_coup > 0) {
+    LIMITES_TEMPS l{ms_par_coup, ms_par_coup};
+    if (temps_recu) l = borne_horloge(l, temps_restant_ms, marge_coup_ms);
+    e.SetTempsLimiteMs(l.normal_ms, l.maximum_ms);
+  }
   if (profondeur_max_sd > 0) e.SetProfondeur(profondeur_max_sd + 2);
 }
 

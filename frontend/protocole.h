@@ -12,8 +12,8 @@ class CEchiquier;
 
 // 1 once "PROTOVER n" with n >= 2 was received: moves go out as "move MOVE".
 extern drapeau_atomique protocole_v2;
-// "ST n": seconds for every search (0: the level's allocation). Written by the loop.
-extern int secondes_par_coup;
+// "ST n": milliseconds for every search (0: the level's allocation). Written by the loop.
+extern int ms_par_coup;
 // "SD n": the last depth the thinking lines may show (0: none). Written by the loop.
 extern int profondeur_max_sd;
 
@@ -32,7 +32,8 @@ void libere_pongs();
 // Called before a thinking thread starts: pongs now wait for its move.
 void retient_pongs();
 
-// Applies "ST" and "SD" on top of the allocation.
+// Applies "ST" and "SD" on top of the allocation; "ST" never beyond the
+// clock minus the move overhead.
 void applique_limites_fixes(CEchiquier& e);
 
 // "MEMORY n": the largest table size that fits in n megabytes (13 to 23).

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "board/echiquier.h"
 #include "board/movegen.h"
@@ -17,10 +16,9 @@
 #include "search/hash.h"
 #include "search/pilote.h"
 #include "search/rapport.h"
+#include "search/temps.h"
 
 namespace {
-
-constexpr int TRENTE_JOURS = 2592000;
 
 // The legal entry of the list whose low 16 bits are `coup`, or null.
 uint32_t* cherche_entree(uint32_t* liste, uint32_t coup) {
@@ -65,9 +63,9 @@ uint32_t CEchiquier::Analyse() {
     coup_prevu = 0;
     if (reponse_prevue != 0) {
       uint32_t* entree = cherche_entree(liste_coups, uint32_t(reponse_prevue));
-      if (temps_limite[0] > temps_anticipation) {
-        temps_limite[0] -= temps_anticipation;
-        temps_limite[1] -= temps_anticipation;
+      if (temps_limite_ms[0] > temps_anticipation) {
+        temps_limite_ms[0] -= temps_anticipation;
+        temps_limite_ms[1] -= temps_anticipation;
         nouvelle = 0;
         if (profondeur_anticipation > 3) depart = profondeur_anticipation;
         if (std::abs(score_anticipation) < 32000) precedent = score_anticipation;
@@ -82,8 +80,8 @@ uint32_t CEchiquier::Analyse() {
 
   CopieEmp(emp);
   restore_search_repetition();
-  const int r = pilote_recherche(trait, liste_coups, precedent, 200, depart, temps_limite[0],
-                                 temps_limite[1], &limite, nouvelle, emp);
+  const int r = pilote_recherche(trait, liste_coups, precedent, 200, depart, temps_limite_ms[0],
+                                 temps_limite_ms[1], &limite, nouvelle, emp);
   PvAfterMove(limite);
   return (liste_coups[0] & 0xffff) | (uint32_t(r) << 16);
 }
@@ -120,11 +118,12 @@ uint32_t CEchiquier::Anticipation() {
   }
 
   // Search the answer on the opponent's time
-  temps_anticipation = int(std::time(nullptr));
-  pilote_recherche(camp, liste, precedent, 200, depart, TRENTE_JOURS, TRENTE_JOURS, &limite,
+  const uint32_t debut = compte_ticks();
+  temps_anticipation = int32_t(debut);
+  pilote_recherche(camp, liste, precedent, 200, depart, TRENTE_JOURS_MS, TRENTE_JOURS_MS, &limite,
                    nouvelle, &local);
   reponse_prevue = int(liste[0] & 0xffff);
-  temps_anticipation = int(std::time(nullptr)) - temps_anticipation;
+  temps_anticipation = int32_t(compte_ticks() - debut);
   profondeur_anticipation = limite;
   score_anticipation = int16_t(liste[0] >> 16);
   fixe_contexte_rapport(nullptr, nullptr, nullptr);

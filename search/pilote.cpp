@@ -55,7 +55,7 @@ int cherche_racine(int camp, uint32_t m, int drapeaux, int d, int alpha, int bet
                         : -recherche_blancs(m, drapeaux, (d - 1) * 256, -beta, -alpha, noeud);
 }
 
-// One thinking line, printed in one piece.
+// One thinking line, printed in one piece: depth, score, centiseconds, nodes, moves.
 void ligne_reflexion(int d, uint32_t debut_ticks, uint32_t noeuds_debut) {
   if (rapporteur_reflexion) {
     uint32_t pv[LONGUEUR_PV];
@@ -66,11 +66,11 @@ void ligne_reflexion(int d, uint32_t debut_ticks, uint32_t noeuds_debut) {
     return;
   }
   if (!lit_drapeau(post_actif)) return;
-  uint32_t secondes = (compte_ticks() - debut_ticks) / 1000;
-  if (secondes < 1) secondes = 1;
+  const uint32_t centisecondes = (compte_ticks() - debut_ticks) / 10;
   char tete[64];
-  std::snprintf(tete, sizeof tete, "%d %3d %5u %7u ", d - 2, lit_drapeau(meilleur_score) / 4,
-                secondes * 100, uint32_t(nb_noeuds - noeuds_debut));
+  std::snprintf(tete, sizeof tete, "%d %3d %5u %7u ", d - 2,
+                score_ligne_reflexion(lit_drapeau(meilleur_score)), centisecondes,
+                uint32_t(nb_noeuds - noeuds_debut));
   uint32_t pv[LONGUEUR_PV];
   copie_pv(pv, pv_rapportee);
   char coups[LONGUEUR_PV * 8];
@@ -119,8 +119,15 @@ int note_racine(int camp, uint32_t* liste, EMPILAGE* noeud) {
 
 bool recherche_active() { return pilote_actif.load(); }
 
+int score_ligne_reflexion(int s) {
+  if (!est_mat(s)) return s / 4;
+  const int n = 32700 - std::abs(s);  // plies to the mate
+  const int coups = n / 2 + n % 2;
+  return s > 0 ? 100000 + coups : -100000 - coups;
+}
+
 int pilote_recherche(int camp, uint32_t* liste, int score_precedent, int fenetre,
-                     int profondeur_depart, int temps_normal, int temps_max,
+                     int profondeur_depart, int64_t temps_normal_ms, int64_t temps_max_ms,
                      int* limite_profondeur, int nouvelle, EMPILAGE* noeud) {
   struct Actif {
     Actif() { pilote_actif = true; }
@@ -152,7 +159,7 @@ int pilote_recherche(int camp, uint32_t* liste, int score_precedent, int fenetre
     verrou_section v(verrou_rapport);
     prepare_recherche(noeud);
   }
-  if (start_timer(temps_normal, temps_max) != 0) return -INFINI;
+  if (start_timer(temps_normal_ms, temps_max_ms) != 0) return -INFINI;
 
   next_generation();
   int d = profondeur_depart;
@@ -223,7 +230,7 @@ int pilote_recherche(int camp, uint32_t* liste, int score_precedent, int fenetre
         const uint32_t m = *premier & 0xffff;
         const uint32_t t = compte_ticks();
         int s = cherche_racine(camp, m, NOEUD_PV, d, alpha, beta, noeud);
-        stats.secondes_premier_coup = int((compte_ticks() - t) / 1000);
+        stats.ms_premier_coup = int(compte_ticks() - t);
         if (s <= alpha || s >= beta) seed_table(camp, noeud);
         if (s <= alpha) s = cherche_racine(camp, m, NOEUD_PV, d, -INFINI, alpha, noeud);
         else if (s >= beta) s = cherche_racine(camp, m, NOEUD_PV, d, beta - 1, INFINI, noeud);

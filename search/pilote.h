@@ -10,13 +10,18 @@
 // `liste` (scored and sorted best first). `limite_profondeur`: in, the last
 // iteration depth allowed; out, the last completed one (unchanged for a
 // book move or a timer failure). Returns the best score, 1 for a book move
-// (first in the list), -32767 when the timer cannot start.
+// (first in the list), -32767 when the timer cannot start. The two times
+// are in milliseconds.
 int pilote_recherche(int camp, uint32_t* liste, int score_precedent, int fenetre,
-                     int profondeur_depart, int temps_normal, int temps_max,
+                     int profondeur_depart, int64_t temps_normal_ms, int64_t temps_max_ms,
                      int* limite_profondeur, int nouvelle, EMPILAGE* noeud);
 
 // The score the book path reports: not a mate score.
 inline constexpr int SCORE_LIVRE = 32761;
+
+// A score as the thinking line shows it: centipawns, or 100000 + N for a
+// mate in N moves and -100000 - N for being mated in N.
+int score_ligne_reflexion(int s);
 
 // 1 while the driver runs; ArreteRecherche only acts then.
 bool recherche_active();

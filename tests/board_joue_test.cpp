@@ -52,7 +52,7 @@ TEST_F(Jeu, InitialStateAfterRaz) {
   EXPECT_EQ(e.type_piece[32], -1);
   EXPECT_EQ(e.valeur_piece[1], 4000);
   EXPECT_EQ(e.valeur_piece[8], 400);
-  EXPECT_EQ(e.temps_limite[0], 60);
+  EXPECT_EQ(e.temps_limite_ms[0], 60000);
   EXPECT_EQ(emp_jeu, e.emp);
   EXPECT_EQ(liste_jeu, e.liste_coups);
   EXPECT_EQ(trait_jeu, &e.trait);

@@ -5,79 +5,147 @@
 #include "frontend/niveau.h"
 
 namespace {
-// Sets the level and clock, allocates, and returns {normal, maximum}.
-std::pair<int, int> alloue(const char* level, int centisecondes, int index_courant = -1,
-                           bool horloge_connue = false) {
+// Sets the level and, when `centisecondes` >= 0, the clock as "TIME" does;
+// allocates for the move after `index_courant` and returns {normal, maximum}.
+std::pair<int64_t, int64_t> alloue(const char* level, int centisecondes, int index_courant = -1) {
   CEchiquier e;
   EXPECT_TRUE(commande_level(level)) << level;
-  temps_restant = centisecondes / 100;
-  temps_recu = horloge_connue ? 1 : 0;
+  temps_restant_ms = centisecondes * 10;
+  temps_recu = centisecondes >= 0 ? 1 : 0;
+  marge_coup_ms = MARGE_COUP_DEFAUT_MS;
   e.index_courant = index_courant;
   e.profondeur = 7;
   allouer_temps(e);
   EXPECT_EQ(e.profondeur, 999);
-  return {e.temps_limite[0], e.temps_limite[1]};
+  temps_recu = 0;
+  return {e.temps_limite_ms[0], e.temps_limite_ms[1]};
 }
+
+std::pair<int, int> paire(LIMITES_TEMPS l) { return {l.normal_ms, l.maximum_ms}; }
 }  // namespace
 
-TEST(Level, ParsesTheThreeForms) {
+TEST(Level, ParsesWholeMinutesMinSecAndFractions) {
   ASSERT_TRUE(commande_level("LEVEL 40 5 0"));
   EXPECT_EQ(coups_par_periode, 40);
-  EXPECT_EQ(temps_base, 300);
-  EXPECT_EQ(increment, 0);
+  EXPECT_EQ(temps_base_ms, 300000);
+  EXPECT_EQ(increment_ms, 0);
   ASSERT_TRUE(commande_level("LEVEL 0 2 12"));
-  EXPECT_EQ(temps_base, 120);
-  EXPECT_EQ(increment, 12);
+  EXPECT_EQ(temps_base_ms, 120000);
+  EXPECT_EQ(increment_ms, 12000);
   ASSERT_TRUE(commande_level("LEVEL 40 0:30 0"));
-  EXPECT_EQ(temps_base, 30);
+  EXPECT_EQ(temps_base_ms, 30000);
   ASSERT_TRUE(commande_level("LEVEL 0 1:30 2"));
-  EXPECT_EQ(temps_base, 90);
-  EXPECT_EQ(increment, 2);
+  EXPECT_EQ(temps_base_ms, 90000);
+  EXPECT_EQ(increment_ms, 2000);
+  ASSERT_TRUE(commande_level("LEVEL 0 0:10 0.1"));
+  EXPECT_EQ(coups_par_periode, 0);
+  EXPECT_EQ(temps_base_ms, 10000);
+  EXPECT_EQ(increment_ms, 100);
+  ASSERT_TRUE(commande_level("LEVEL 40 0:15 0"));
+  EXPECT_EQ(coups_par_periode, 40);
+  EXPECT_EQ(temps_base_ms, 15000);
+  ASSERT_TRUE(commande_level("LEVEL 0 0.5 0"));
+  EXPECT_EQ(temps_base_ms, 30000);
+  ASSERT_TRUE(commande_level("LEVEL 0 1:05.5 1.25"));
+  EXPECT_EQ(temps_base_ms, 65500);
+  EXPECT_EQ(increment_ms, 1250);
+  // No increment given: none.
+  ASSERT_TRUE(commande_level("LEVEL 0 3"));
+  EXPECT_EQ(temps_base_ms, 180000);
+  EXPECT_EQ(increment_ms, 0);
 }
 
 TEST(Level, MalformedLinesFailButKeepTheFieldsRead) {
-  increment = 5;
+  increment_ms = 5000;
   EXPECT_FALSE(commande_level("LEVEL 30"));
   EXPECT_EQ(coups_par_periode, 30);
-  EXPECT_EQ(increment, 0);
+  EXPECT_EQ(increment_ms, 0);
   EXPECT_FALSE(commande_level("LEVEL"));
   EXPECT_FALSE(commande_level("LEVEL X Y"));
   EXPECT_FALSE(commande_level("LEVEL 40 :"));
+  EXPECT_FALSE(commande_level("LEVEL 40 5:"));
+  EXPECT_FALSE(commande_level("LEVEL 40 -5 0"));
 }
 
-TEST(Level, TimeIsReadInCentiseconds) {
+TEST(Level, SecondsAndCentiseconds) {
+  EXPECT_EQ(lit_secondes_ms("0.5"), 500);
+  EXPECT_EQ(lit_secondes_ms(" 2"), 2000);
+  EXPECT_EQ(lit_secondes_ms("1.0016"), 1002);
+  EXPECT_EQ(lit_secondes_ms("0"), -1);
+  EXPECT_EQ(lit_secondes_ms("0.0001"), -1);
+  EXPECT_EQ(lit_secondes_ms("ABC"), -1);
+  EXPECT_EQ(lit_secondes_ms("1X"), -1);
+  EXPECT_EQ(lit_secondes_ms("-3"), -1);
   EXPECT_EQ(lit_centisecondes("TIME 6000", 4), 6000);
   EXPECT_EQ(lit_centisecondes("OTIM 123abc", 4), 123);
   EXPECT_EQ(lit_centisecondes("TIME", 4), 0);
-  EXPECT_EQ(lit_centisecondes("TIMEX", 4), 0);
 }
 
-TEST(AllouerTemps, MovesPerPeriod) {
-  // 6 moves in 60 s with 60 s left before the first move.
-  EXPECT_EQ(alloue("LEVEL 6 1 0", 6000), std::make_pair(9, 13));
+// The level's own allocation, to the millisecond (no clock safety).
+TEST(LimitesNiveau, MovesPerPeriod) {
+  // 6 moves in 60 s with 60 s left before the first move: 59 s over 6 moves.
+  EXPECT_EQ(paire(limites_niveau(0, 6, 60000, 0, 60000)), std::make_pair(9833, 14749));
   // The share is capped at twice the period's average.
-  EXPECT_EQ(alloue("LEVEL 40 1 0", 600000), std::make_pair(2, 3));
-  // The last move before the control gets no extra maximum.
-  EXPECT_EQ(alloue("LEVEL 2 1 0", 2000, 2), std::make_pair(19, 19));
+  EXPECT_EQ(paire(limites_niveau(0, 40, 60000, 0, 6000000)), std::make_pair(3000, 4500));
+  // The last move before the control gets no extra maximum; a second stays back.
+  EXPECT_EQ(paire(limites_niveau(1, 2, 60000, 0, 20000)), std::make_pair(19000, 19000));
+  // Under two seconds, half the clock stays back.
+  EXPECT_EQ(paire(limites_niveau(39, 40, 20000, 0, 500)), std::make_pair(250, 250));
 }
 
-TEST(AllouerTemps, WholeGameInOnePeriod) {
-  EXPECT_EQ(alloue("LEVEL 0 5 0", 30000), std::make_pair(6, 10));
-  EXPECT_EQ(alloue("LEVEL 0 10 0", 60000), std::make_pair(12, 19));
+TEST(LimitesNiveau, WholeGameInOnePeriod) {
+  EXPECT_EQ(paire(limites_niveau(0, 0, 300000, 0, 300000)), std::make_pair(6000, 10000));
+  EXPECT_EQ(paire(limites_niveau(0, 0, 600000, 0, 600000)), std::make_pair(12000, 19000));
   // Move 100 and later use the last divisor.
-  EXPECT_EQ(alloue("LEVEL 0 60 0", 360000, 250), std::make_pair(24, 37));
+  EXPECT_EQ(paire(limites_niveau(125, 0, 3600000, 0, 3600000)), std::make_pair(24857, 38285));
   // 2 minutes plus 12 s a move with 5 s left: the increment is what is left.
-  EXPECT_EQ(alloue("LEVEL 0 2 12", 500), std::make_pair(12, 12));
+  EXPECT_EQ(paire(limites_niveau(0, 0, 120000, 12000, 5000)), std::make_pair(12000, 12000));
+  // 10 s plus 0.1 s: the clock is the reserve, the increment is played.
+  EXPECT_EQ(paire(limites_niveau(0, 0, 10000, 100, 10000)), std::make_pair(100, 100));
+  // 1 minute: a fiftieth of the clock, below a second no extra maximum.
+  EXPECT_EQ(paire(limites_niveau(0, 0, 60000, 0, 60000)), std::make_pair(1200, 2800));
+  EXPECT_EQ(paire(limites_niveau(30, 0, 60000, 0, 20000)), std::make_pair(400, 400));
+  // Ten minutes with the clock in the reserve: a second a move.
+  EXPECT_EQ(paire(limites_niveau(50, 0, 600000, 0, 90000)), std::make_pair(1000, 1000));
 }
 
-TEST(AllouerTemps, NeverMoreThanTheClockOnceItIsKnown) {
-  EXPECT_EQ(alloue("LEVEL 0 2 12", 500, -1, true), std::make_pair(4, 4));
-  EXPECT_EQ(alloue("LEVEL 0 2 12", 100, -1, true), std::make_pair(1, 1));
-  EXPECT_EQ(alloue("LEVEL 0 10 0", 60000, -1, true), std::make_pair(12, 19));
+TEST(AllouerTemps, BeforeAnyTimeTheClockHoldsThePeriod) {
+  EXPECT_EQ(alloue("LEVEL 6 1 0", -1), std::make_pair(int64_t(9833), int64_t(14749)));
+  EXPECT_EQ(alloue("LEVEL 0 5 0", -1), std::make_pair(int64_t(6000), int64_t(10000)));
+}
+
+TEST(AllouerTemps, AmpleClockGivesTheLevelsAllocation) {
+  EXPECT_EQ(alloue("LEVEL 0 10 0", 60000), std::make_pair(int64_t(12000), int64_t(19000)));
+  EXPECT_EQ(alloue("LEVEL 40 0:20 0", 2000), std::make_pair(int64_t(475), int64_t(712)));
+}
+
+TEST(AllouerTemps, NeverMoreThanHalfTheClockBeyondTheOverhead) {
+  // 2 minutes plus 12 s with 5 s left: not the 12 s increment.
+  EXPECT_EQ(alloue("LEVEL 0 2 12", 500), std::make_pair(int64_t(2475), int64_t(2475)));
+  // 0.5 s left on the last move before the control.
+  EXPECT_EQ(alloue("LEVEL 40 0:20 0", 50, 78), std::make_pair(int64_t(225), int64_t(225)));
+  // A 0.1 s increment with 0.15 s left: not the increment.
+  EXPECT_EQ(alloue("LEVEL 0 0:10 0.1", 15), std::make_pair(int64_t(50), int64_t(50)));
+  // A clock below the overhead: an eighth of it.
+  EXPECT_EQ(alloue("LEVEL 0 0:10 0.1", 4), std::make_pair(int64_t(5), int64_t(5)));
+  EXPECT_EQ(alloue("LEVEL 40 0:20 0", 0), std::make_pair(int64_t(1), int64_t(1)));
+}
+
+TEST(AllouerTemps, OverheadComesOffTheClock) {
+  CEchiquier e;
+  ASSERT_TRUE(commande_level("LEVEL 40 0:20 0"));
+  temps_restant_ms = 1000;
+  temps_recu = 1;
+  marge_coup_ms = 400;
+  e.index_courant = 78;
+  allouer_temps(e);
+  EXPECT_EQ(e.temps_limite_ms[1], 300);  // (1000 - 400) / 2
+  marge_coup_ms = MARGE_COUP_DEFAUT_MS;
+  temps_recu = 0;
 }
 
 TEST(AllouerTemps, AnalysisModeThinksThirtyDays) {
   echange_atomique(mode_analyse, 1);
-  EXPECT_EQ(alloue("LEVEL 40 5 0", 6000), std::make_pair(2592000, 2592000));
+  EXPECT_EQ(alloue("LEVEL 40 5 0", 6000), std::make_pair(int64_t(2592000000), int64_t(2592000000)));
   echange_atomique(mode_analyse, 0);
 }

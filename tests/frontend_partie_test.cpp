@@ -16,8 +16,8 @@ namespace {
 const std::regex ligne_coup(R"(\d+\. \.\.\. ([a-h][1-8][a-h][1-8][QRBN]?|O-O|O-O-O))");
 const std::regex ligne_reflexion(R"(\d+ +-?\d+ +\d+ +\d+ .*)");
 // "%d %3d %5u %7u " then the line's moves, each followed by a space; the
-// time is whole seconds (at least one) in centiseconds.
-const std::regex format_reflexion(R"(\d+ [ \-\d]{2}\d [ \d]{2}\d00 [ \d]{6}\d (\S+ )+)");
+// time in centiseconds.
+const std::regex format_reflexion(R"(\d+ [ \-\d]{2}\d [ \d]{4}\d [ \d]{6}\d (\S+ )+)");
 }  // namespace
 
 TEST(Partie, AnOpponentMoveIsAnsweredWithThinkingLinesAndAMoveLine) {

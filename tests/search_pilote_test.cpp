@@ -195,7 +195,7 @@ TEST_F(Pilote, PonderHitReusesThePrediction) {
   // The opponent plays it: the pondering result is the starting point.
   ASSERT_EQ(e.Joue(uint32_t(prevu)), 0);
   EXPECT_EQ(e.CoupPrevu(), 1);
-  e.temps_anticipation = 100;  // pondering used up the whole normal time
+  e.temps_anticipation = 30000;  // pondering used up the whole normal time
   e.SetTempsLimite(30, 30);
   const uint32_t r2 = e.Analyse();
   EXPECT_EQ(r2 & 0xffff, reponse & 0xffff);
@@ -214,7 +214,7 @@ TEST_F(Pilote, DepthLimitThreeRunsExactlyOneIteration) {
   int limite = 3;
   EMPILAGE racine = *e.emp;
   e.CopieEmp(&racine);
-  const int r = pilote_recherche(BLANCS, e.liste_coups, -INFINI, 200, 3, 30, 30, &limite, 1, &racine);
+  const int r = pilote_recherche(BLANCS, e.liste_coups, -INFINI, 200, 3, 30000, 30000, &limite, 1, &racine);
   EXPECT_EQ(limite, 3);
   EXPECT_EQ(e.GetDepth(), 1);
   EXPECT_GT(r, -2000);
