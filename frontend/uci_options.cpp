@@ -12,6 +12,7 @@
 #include "board/echiquier.h"
 #include "frontend/configuration.h"
 #include "frontend/livre.h"
+#include "frontend/niveau.h"
 #include "frontend/protocole.h"
 #include "search/hash.h"
 #include "tablebase/registry.h"
@@ -21,7 +22,6 @@ OPTIONS_UCI options_uci;
 namespace {
 
 constexpr int HASH_MIN = 1, HASH_MAX = 128;
-constexpr int MARGE_MAX = 5000;
 constexpr int CONTEMPT_MAX = 100;
 // What a table entry costs: 11 bytes, and an eighth of a 9-byte pawn-cache entry.
 constexpr double OCTETS_PAR_ENTREE = 11.0 + 9.0 / 8.0;
@@ -83,7 +83,6 @@ void initialise_options_uci(CEchiquier& e) {
   chemin_livre = options_uci.book_file;
   livre_consulte = options_uci.own_book ? 1 : 0;
   options_uci.tablebases = repertoire_tables;
-  options_uci.move_overhead = 30;
   applique_contempt(e, options_uci.contempt);
 }
 
@@ -97,8 +96,8 @@ std::vector<std::string> lignes_options_uci() {
       std::string("option name OwnBook type check default ") + (o.own_book ? "true" : "false"),
       "option name BookFile type string default " + valeur_texte(o.book_file),
       "option name TablebasePath type string default " + valeur_texte(o.tablebases),
-      "option name MoveOverhead type spin default " + std::to_string(o.move_overhead) +
-          " min 0 max " + std::to_string(MARGE_MAX),
+      "option name MoveOverhead type spin default " + std::to_string(marge_coup_ms) +
+          " min 0 max " + std::to_string(MARGE_COUP_MAX_MS),
       "option name Contempt type spin default " + std::to_string(o.contempt) + " min " +
           std::to_string(-CONTEMPT_MAX) + " max " + std::to_string(CONTEMPT_MAX),
   };
@@ -165,8 +164,8 @@ std::string commande_setoption(CEchiquier& e, const std::string& reste) {
     TbInit(repertoire_tables.c_str());
   } else if (est("MoveOverhead")) {
     int n;
-    if (!lit_entier(valeur, 0, MARGE_MAX, n)) return refus;
-    o.move_overhead = n;
+    if (!lit_entier(valeur, 0, MARGE_COUP_MAX_MS, n)) return refus;
+    marge_coup_ms = n;
   } else if (est("Contempt")) {
     int n;
     if (!lit_entier(valeur, -CONTEMPT_MAX, CONTEMPT_MAX, n)) return refus;

@@ -8,14 +8,13 @@
 class CEchiquier;
 
 // Option values of the UCI mode, written by the command loop while no
-// search runs.
+// search runs. "MoveOverhead" is the engine's marge_coup_ms.
 struct OPTIONS_UCI {
   int hash_mo = 16;          // "Hash": megabytes of the tables
   bool ponder = false;       // "Ponder": the GUI may send "go ponder"
   bool own_book = true;      // "OwnBook": the engine plays from its book
   std::string book_file;     // "BookFile": the book's path
   std::string tablebases;    // "TablebasePath": table directories, ';'-separated
-  int move_overhead = 0;     // "MoveOverhead": milliseconds kept for the line to the GUI
   int contempt = 0;          // "Contempt": centipawns a draw costs the engine
 };
 extern OPTIONS_UCI options_uci;

@@ -9,6 +9,7 @@
 #include "board/echiquier.h"
 #include "board/movegen.h"
 #include "frontend/livre.h"
+#include "frontend/niveau.h"
 #include "frontend/reflexion.h"
 #include "frontend/uci.h"
 #include "frontend/uci_options.h"
@@ -21,11 +22,10 @@
 #include "search/hash.h"
 #include "search/pilote.h"
 #include "search/rapport.h"
+#include "search/temps.h"
 
 namespace {
 
-// Thirty days: no time limit.
-constexpr int TRENTE_JOURS = 2592000;
 // Limits of the numbers a "go" may give.
 constexpr long long TEMPS_MAX_MS = 1000000000;  // eleven days and a half
 constexpr int PROFONDEUR_MAX = 1000;
@@ -57,6 +57,11 @@ bool lit_nombre(const std::string& mot, long long min, long long max, long long&
   return true;
 }
 
+// Analysis and pondering: thirty days.
+void sans_limite_de_temps(CEchiquier& e) {
+  e.SetTempsLimite(int(TRENTE_JOURS_MS / 1000), int(TRENTE_JOURS_MS / 1000));
+}
+
 // Sets the board's depth and time limits for one run of the driver.
 void fixe_limites(CEchiquier& e, const PARAMETRES_GO& g, bool sans_pendule) {
   int limite = 999;
@@ -67,14 +72,14 @@ void fixe_limites(CEchiquier& e, const PARAMETRES_GO& g, bool sans_pendule) {
   const long long restant = e.trait == BLANCS ? g.wtime : g.btime;
   const long long increment = e.trait == BLANCS ? g.winc : g.binc;
   if (sans_pendule || g.infinite) {
-    e.SetTempsLimite(TRENTE_JOURS, TRENTE_JOURS);
+    sans_limite_de_temps(e);
   } else if (g.movetime >= 0) {
-    const int ms = int(std::max<long long>(1, g.movetime - options_uci.move_overhead));
+    const int ms = int(std::max<long long>(1, g.movetime - marge_coup_ms));
     fixe_temps_ms(e, ms, ms);
   } else if (restant >= 0) {
-    fixe_temps_pendule(e, int(restant), int(increment), g.movestogo, options_uci.move_overhead);
+    fixe_temps_pendule(e, int(restant), int(increment), g.movestogo, marge_coup_ms);
   } else {
-    e.SetTempsLimite(TRENTE_JOURS, TRENTE_JOURS);
+    sans_limite_de_temps(e);
   }
 }
 

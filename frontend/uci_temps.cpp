@@ -3,16 +3,13 @@
 #include <algorithm>
 
 #include "board/echiquier.h"
+#include "frontend/niveau.h"
 
 void fixe_temps_ms(CEchiquier& e, int normal_ms, int maximum_ms) {
-  e.SetTempsLimite(std::max(0, normal_ms / 1000), std::max(1, maximum_ms / 1000));
+  e.SetTempsLimiteMs(std::max(1, normal_ms), std::max(1, maximum_ms));
 }
 
 void fixe_temps_pendule(CEchiquier& e, int restant_ms, int increment_ms, int coups, int marge_ms) {
-  const int n = coups > 0 ? std::min(coups, 40) : 30;
-  const int disponible = std::max(0, restant_ms - marge_ms);
-  int normal = disponible / n + increment_ms * 3 / 4;
-  int maximum = std::min(normal * 3, disponible / 3 + increment_ms);
-  normal = std::min(normal, maximum);
-  fixe_temps_ms(e, normal, maximum);
+  const LIMITES_TEMPS l = calcule_limites_temps(restant_ms, increment_ms, coups, marge_ms);
+  fixe_temps_ms(e, l.normal_ms, l.maximum_ms);
 }

@@ -201,7 +201,7 @@ TEST(UciSession, PositionsWithCastlingEnPassantAndPromotion) {
        "position startpos moves e2e4 g8f6 g1f3 f6e4 f1c4 e7e6 e1g1 d7d5 c4b5 c7c6\ngo depth 2\n"
        "position fen 4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1 moves e5d6\ngo depth 2\n"
        "position fen 8/1P6/8/k7/8/8/6p1/4K3 w - - 0 1 moves b7b8q g2g1n\ngo depth 2\n"
-       "position fen r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1 moves e8c8 e1c1\ngo depth 2\n"
+       "position fen r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1 moves e8c8 e1g1\ngo depth 2\n"
        "quit\n"});
   // The same positions set up in the process: the moves did what they say.
   CEchiquier e;
@@ -213,9 +213,11 @@ TEST(UciSession, PositionsWithCastlingEnPassantAndPromotion) {
   ASSERT_EQ(installe_position(e, "fen 8/1P6/8/k7/8/8/6p1/4K3 w - - 0 1 moves b7b8q g2g1n"), "");
   EXPECT_EQ(e.type_piece[e.echiquier[case_nommee("b8")]], DAME);
   EXPECT_EQ(e.type_piece[e.echiquier[case_nommee("g1")]], CAVALIER);
-  ASSERT_EQ(installe_position(e, "fen r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1 moves e8c8 e1c1"), "");
+  ASSERT_EQ(installe_position(e, "fen r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1 moves e8c8 e1g1"), "");
+  EXPECT_EQ(e.type_piece[e.echiquier[case_nommee("c8")]], ROI);
   EXPECT_EQ(e.type_piece[e.echiquier[case_nommee("d8")]], TOUR);
-  EXPECT_EQ(e.type_piece[e.echiquier[case_nommee("c1")]], ROI);
+  EXPECT_EQ(e.type_piece[e.echiquier[case_nommee("g1")]], ROI);
+  EXPECT_EQ(e.type_piece[e.echiquier[case_nommee("f1")]], TOUR);
 }
 
 TEST(UciSession, GoDepthReportsInfoLinesUpToThatDepth) {
