@@ -47,7 +47,7 @@ void reponse_uci() {
 struct SESSION_UCI {
   CEchiquier& e;
   std::string position = "startpos";  // the last position set up without fault
-  bool debug = false;                 // "debug on": a few more info strings
+  bool debug = false;                 // "debug on": each position set up is shown as FEN
 };
 
 // "position ...": a fault leaves the previous position on the board.
@@ -56,6 +56,11 @@ void commande_position(SESSION_UCI& s, const std::string& reste) {
   const std::string faute = installe_position(s.e, reste);
   if (faute.empty()) {
     s.position = reste;
+    if (s.debug) {
+      char fen[96];
+      s.e.CreeForsythe(fen);
+      ecrit_info(std::string("position ") + fen);
+    }
     return;
   }
   ecrit_info(faute + "; the position stays as it was");

@@ -13,6 +13,9 @@
 #include "frontend/uci_recherche.h"
 #include "notation/coordonnees.h"
 #include "outils.h"
+#include "tablebase/classes.h"
+#include "tablebase/generation.h"
+#include "tests/tb_outils.h"
 
 namespace {
 
@@ -246,7 +249,7 @@ TEST(UciSession, GoWithClocksAndMovetimeAnswers) {
 TEST(UciSession, InfiniteWaitsForStopAndAnswersIsreadyMeanwhile) {
   // Analysis searches book positions too: the start position gets info lines.
   RESULTAT_PROGRAMME r;
-  const auto v = joue_session({"uci\nposition startpos\ngo infinite\n", "@1500", "isready\n", "@300",
+  const auto v = joue_session({"uci\nposition startpos\ngo infinite\n", "@2000", "isready\n", "@300",
                                "stop\n", "@100", "quit\n"},
                               &r);
   const int pret = indice(v, "readyok"), coup = indice(v, "bestmove");
@@ -254,6 +257,9 @@ TEST(UciSession, InfiniteWaitsForStopAndAnswersIsreadyMeanwhile) {
   EXPECT_LT(pret, coup) << r.sortie;
   EXPECT_LT(indice(v, "info depth"), coup) << r.sortie;
   EXPECT_EQ(indice(v, "info string book"), -1);
+  // A search of a second or more names its current root move now and then.
+  EXPECT_GE(compte_lignes(r.sortie, std::regex(R"(info currmove [a-h][1-8][a-h][1-8] currmovenumber ([1-9]|1\d|20))")), 1)
+      << r.sortie;
 }
 
 TEST(UciSession, InfiniteWaitsEvenWhenTheSearchEnds) {
@@ -352,6 +358,25 @@ TEST(UciSession, TheBookAnswersOrdinaryGames) {
   EXPECT_NE(indice(v, "info string book move"), -1) << r.sortie;
 }
 
+TEST(UciSession, TablebasePathGivesTheTablesToTheSearch) {
+  tb_test::Repertoire dossier;
+  std::vector<int8_t> t[2];
+  std::string erreur;
+  ASSERT_TRUE(TbGenerate(TbClassNumber("krk"), t, &erreur)) << erreur;
+  std::vector<uint8_t> octets[2] = {{t[0].begin(), t[0].end()}, {t[1].begin(), t[1].end()}};
+  tb_test::ecrit_classe(dossier, "krk", false, octets);
+  // A rook ending whose mate lies far beyond a depth-2 search.
+  const std::string essai = "position fen 8/8/8/4k3/8/8/8/R3K3 w - - 0 1\ngo depth 2\n";
+  const std::regex mat_lointain(R"(info depth \d+ .* score mate ([89]|\d\d) .*)");
+  RESULTAT_PROGRAMME r;
+  joue_session({"uci\n" + essai, "@1000", "quit\n"}, &r);
+  EXPECT_EQ(compte_lignes(r.sortie, mat_lointain), 0) << r.sortie;
+  joue_session({"uci\nsetoption name TablebasePath value " + dossier.chemin + "\n" + essai, "@1000",
+                "quit\n"},
+               &r);
+  EXPECT_GE(compte_lignes(r.sortie, mat_lointain), 1) << r.sortie;
+}
+
 TEST(UciOutils, ScoresInCentipawnsOrMoves) {
   EXPECT_EQ(score_uci(400), "cp 100");
   EXPECT_EQ(score_uci(-130), "cp -32");
@@ -379,4 +404,14 @@ TEST(UciOutils, GoParametersAreReadAndCut) {
   EXPECT_EQ(g.wtime, 0);
   EXPECT_NE(remarque.find("movetime"), std::string::npos);
   EXPECT_NE(remarque.find("x"), std::string::npos);
+}
+
+TEST(UciSession, DebugShowsEachPositionAsFen) {
+  RESULTAT_PROGRAMME r;
+  const auto v = joue_session({"uci\ndebug on\nposition startpos moves e2e4\ndebug off\n"
+                               "position startpos\nquit\n"},
+                              &r);
+  EXPECT_EQ(compte(v, "info string position "), 1) << r.sortie;
+  EXPECT_NE(indice(v, "info string position rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq"), -1)
+      << r.sortie;
 }
