@@ -101,6 +101,8 @@ bool traite_commande_uci(SESSION_UCI& s, const std::string& ligne) {
     arrete_recherche_uci();
     const std::string r = commande_setoption(s.e, reste);
     if (!r.empty()) ecrit_info(r);
+    // A new table size also empties the game's repetition table: set up again.
+    installe_position(s.e, s.position);
   } else if (c == "debug") {
     s.debug = reste == "on";
   } else if (c == "register") {

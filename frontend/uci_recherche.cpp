@@ -36,7 +36,7 @@ constexpr uint32_t DELAI_CURRMOVE_MS = 1000, PERIODE_CURRMOVE_MS = 500;
 struct TACHE_UCI {
   CEchiquier* e;
   PARAMETRES_GO go;
-  std::vector<uint32_t> restreints;  // searchmoves: the root moves set aside (low 16 bits)
+  std::vector<uint32_t> restreints;  // searchmoves: the root moves set aside (move bits)
 };
 TACHE_UCI tache;               // written by the loop before the thread starts
 FIL* fil_recherche = nullptr;  // the search thread of the last "go"; written by the loop

@@ -356,6 +356,15 @@ TEST(UciSession, TheBookAnswersOrdinaryGames) {
   RESULTAT_PROGRAMME r;
   const auto v = joue_session({"uci\nposition startpos\ngo movetime 1000\n", "@300", "quit\n"}, &r);
   EXPECT_NE(indice(v, "info string book move"), -1) << r.sortie;
+  // Without the book, or with another file, the engine searches.
+  for (const char* option : {"OwnBook value false", "BookFile value /nonexistent/book.bo1"}) {
+    const auto w = joue_session({"uci\nsetoption name " + std::string(option) +
+                                     "\nposition startpos\ngo depth 3\n",
+                                 "@1000", "quit\n"},
+                                &r);
+    EXPECT_EQ(indice(w, "info string book move"), -1) << option;
+    EXPECT_NE(indice(w, "info depth 3 "), -1) << option << r.sortie;
+  }
 }
 
 TEST(UciSession, TablebasePathGivesTheTablesToTheSearch) {
