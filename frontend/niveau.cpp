@@ -90,7 +90,7 @@ LIMITES_TEMPS calcule_limites_temps(int restant_ms, int increment_ms_, int coups
     // The rest of the game: a fortieth of the clock and the increment
     const int t = R / 40 + I;
     l.normal_ms = t;
-    l.maximum_ms = int(std::min<int64_t>(int64_t(t) * 3, TEMPS_MAX_MS));
+    l.maximum_ms = int(std::min<int64_t>(int64_t(t) * 2, TEMPS_MAX_MS));
   }
   return garde_reserve(l, R, marge_ms);
 }

@@ -149,3 +149,93 @@ TEST(AllouerTemps, AnalysisModeThinksThirtyDays) {
   EXPECT_EQ(alloue("LEVEL 40 5 0", 6000), std::make_pair(int64_t(2592000000), int64_t(2592000000)));
   echange_atomique(mode_analyse, 0);
 }
+
+TEST(CalculeLimitesTemps, SharesOfTheClock) {
+  // Rest of the game: a fortieth of the clock and the increment, twice that at most.
+  EXPECT_EQ(paire(calcule_limites_temps(10000, 100, 0, 50)), std::make_pair(350, 700));
+  EXPECT_EQ(paire(calcule_limites_temps(500, 0, 0, 50)), std::make_pair(12, 24));
+  // Moves to go: a share until the control, a second kept back.
+  EXPECT_EQ(paire(calcule_limites_temps(20000, 0, 20, 50)), std::make_pair(950, 1425));
+  // The last move before the control: half of the clock beyond the overhead.
+  EXPECT_EQ(paire(calcule_limites_temps(60000, 0, 1, 50)), std::make_pair(29975, 29975));
+  // A clock below the overhead, or none: a move at once.
+  EXPECT_EQ(paire(calcule_limites_temps(30, 0, 0, 50)), std::make_pair(1, 1));
+  EXPECT_EQ(paire(calcule_limites_temps(0, 0, 5, 50)), std::make_pair(1, 1));
+  EXPECT_EQ(paire(calcule_limites_temps(-20, 0, 0, 50)), std::make_pair(1, 1));
+}
+
+TEST(BorneHorloge, TheMaximumNeverExceedsTheClockMinusTheOverhead) {
+  EXPECT_EQ(paire(borne_horloge({5000, 5000}, 5000, 50)), std::make_pair(4950, 4950));
+  EXPECT_EQ(paire(borne_horloge({500, 800}, 5000, 50)), std::make_pair(500, 800));
+  EXPECT_EQ(paire(borne_horloge({500, 800}, 600, 50)), std::make_pair(500, 550));
+  // Below the overhead: an eighth of the clock.
+  EXPECT_EQ(paire(borne_horloge({500, 800}, 40, 50)), std::make_pair(5, 5));
+  EXPECT_EQ(paire(borne_horloge({0, 0}, 5000, 50)), std::make_pair(1, 1));
+}
+
+namespace {
+// Plays `coups` moves of the engine under a control and tells whether its
+// flag fell. The tool counts the moves of a period from its first timed
+// move; the engine counts them from the game's first move, `decalage` full
+// moves earlier (0: both count alike). Every move takes its whole maximum
+// time plus `latence_ms` on its way to the tool: the worst case.
+bool drapeau_tombe(const char* level, int decalage, int coups, int latence_ms, int* reste_min) {
+  CEchiquier e;
+  EXPECT_TRUE(commande_level(level));
+  const int mps = coups_par_periode, base = temps_base_ms, inc = increment_ms;
+  marge_coup_ms = MARGE_COUP_DEFAUT_MS;
+  int horloge = base;
+  *reste_min = horloge;
+  bool tombe = false;
+  for (int n = 0; n < coups && !tombe; ++n) {
+    temps_restant_ms = horloge;
+    temps_recu = 1;
+    e.index_courant = 2 * (decalage + n);
+    allouer_temps(e);
+    horloge -= int(e.temps_limite_ms[1]) + latence_ms;
+    if (horloge <= 0) tombe = true;
+    *reste_min = std::min(*reste_min, horloge);
+    horloge += inc;
+    if (mps > 0 && (n + 1) % mps == 0) horloge += base;
+  }
+  temps_recu = 0;
+  return tombe;
+}
+
+bool drapeau_tombe_uci(int mps, int base, int inc, int coups, int latence_ms) {
+  int horloge = base;
+  for (int n = 0; n < coups; ++n) {
+    const int a_jouer = mps > 0 ? mps - n % mps : 0;
+    const LIMITES_TEMPS l = calcule_limites_temps(horloge, inc, a_jouer, MARGE_COUP_DEFAUT_MS);
+    horloge -= l.maximum_ms + latence_ms;
+    if (horloge <= 0) return true;
+    horloge += inc;
+    if (mps > 0 && (n + 1) % mps == 0) horloge += base;
+  }
+  return false;
+}
+}  // namespace
+
+TEST(AllocationSansDrapeau, MovesPerPeriodSurviveBothWaysOfCounting) {
+  for (const char* level : {"LEVEL 40 0:20 0", "LEVEL 40 0:15 0", "LEVEL 40 1 0", "LEVEL 5 0:10 0"}) {
+    for (int decalage : {0, 1, 4, 10, 20, 39}) {
+      int reste = 0;
+      EXPECT_FALSE(drapeau_tombe(level, decalage, 130, 10, &reste)) << level << " offset " << decalage;
+    }
+  }
+}
+
+TEST(AllocationSansDrapeau, WholeGameControlsSurviveALongGame) {
+  for (const char* level : {"LEVEL 0 0:10 0.1", "LEVEL 0 1 0", "LEVEL 0 3 0", "LEVEL 0 0:15 0.1",
+                            "LEVEL 0 3 2", "LEVEL 0 10 0"}) {
+    int reste = 0;
+    EXPECT_FALSE(drapeau_tombe(level, 0, 120, 10, &reste)) << level;
+  }
+}
+
+TEST(AllocationSansDrapeau, ForAnyProtocol) {
+  EXPECT_FALSE(drapeau_tombe_uci(0, 10000, 100, 200, 10));
+  EXPECT_FALSE(drapeau_tombe_uci(0, 60000, 0, 100, 10));
+  EXPECT_FALSE(drapeau_tombe_uci(40, 20000, 0, 200, 10));
+  EXPECT_FALSE(drapeau_tombe_uci(40, 15000, 0, 200, 10));
+}

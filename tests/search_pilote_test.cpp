@@ -195,11 +195,38 @@ TEST_F(Pilote, PonderHitReusesThePrediction) {
   // The opponent plays it: the pondering result is the starting point.
   ASSERT_EQ(e.Joue(uint32_t(prevu)), 0);
   EXPECT_EQ(e.CoupPrevu(), 1);
-  e.temps_anticipation = 30000;  // pondering used up the whole normal time
-  e.SetTempsLimite(30, 30);
+  // A ponder hit with little time left: 30 ms allotted, 40 ms pondered.
+  e.temps_anticipation = 40;
+  e.SetTempsLimiteMs(30, 30);
   const uint32_t r2 = e.Analyse();
   EXPECT_EQ(r2 & 0xffff, reponse & 0xffff);
   EXPECT_EQ(r2 >> 16, 0u);  // answered at once, without a search
+}
+
+TEST_F(Pilote, PonderHitCountsThePonderingMilliseconds) {
+  e.SetProfondeur(5);
+  const uint32_t r = e.Analyse();
+  ASSERT_EQ(e.Joue(r & 0xffff), 0);
+  const int prevu = e.coup_prevu;
+  ASSERT_NE(prevu, 0);
+  ASSERT_NE(e.Anticipation(), 0u);
+  ASSERT_EQ(e.Joue(uint32_t(prevu)), 0);
+  e.temps_anticipation = 200;
+  e.SetTempsLimiteMs(1000, 2500);
+  e.SetProfondeur(4);
+  e.Analyse();
+  EXPECT_EQ(e.temps_limite_ms[0], 800);
+  EXPECT_EQ(e.temps_limite_ms[1], 2300);
+}
+
+TEST(LigneReflexion, ScoresInCentipawnsAndMatesAsGuisShowThem) {
+  EXPECT_EQ(score_ligne_reflexion(600), 150);
+  EXPECT_EQ(score_ligne_reflexion(-7), -1);
+  EXPECT_EQ(score_ligne_reflexion(32000), 8000);
+  EXPECT_EQ(score_ligne_reflexion(32700 - 5), 100003);   // mate in 3 moves
+  EXPECT_EQ(score_ligne_reflexion(32700 - 1), 100001);   // mate in 1
+  EXPECT_EQ(score_ligne_reflexion(-(32700 - 4)), -100002);  // mated in 2
+  EXPECT_EQ(score_ligne_reflexion(-(32700 - 0)), -100000);  // mated now
 }
 
 TEST_F(Pilote, AnticipationGivesUpWithoutAPrediction) {
