@@ -17,6 +17,7 @@
 #include "frontend/bench.h"
 #include "frontend/reflexion.h"
 #include "frontend/signalement.h"
+#include "frontend/uci.h"
 #include "notation/lecture.h"
 #include "eval/evaluation.h"
 #include "search/hash.h"
@@ -540,11 +541,15 @@ bool traite_ligne(CEchiquier& e, std::string& ligne) {
 
 int boucle_commandes(CEchiquier& e) {
   std::string ligne;
+  bool premiere = true;
   for (;;) {
     std::fflush(stdout);
     ecrit_invite('?');
     if (!std::getline(std::cin, ligne)) break;  // end of input ends the program as QUIT does
     if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
+    // A first command "uci" chooses the other protocol for the whole session.
+    if (premiere && est_commande_uci(ligne)) return boucle_uci(e);
+    if (ligne.find_first_not_of(" \t") != std::string::npos) premiere = false;
     if (!traite_ligne(e, ligne)) break;
   }
   // The end of input ends the program as QUIT does.

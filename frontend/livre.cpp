@@ -4,6 +4,9 @@
 
 #include "search/globals.h"
 
+std::string chemin_livre = FICHIER_LIVRE;
+int livre_consulte = 1;
+
 namespace {
 
 thread_local uint32_t etat_aleatoire = 1;  // the book's generator state, per thread
@@ -22,7 +25,7 @@ bool lit_enregistrement(FILE* f, uint32_t n, uint16_t controle, uint16_t coups[5
 // The move chosen at random among the record's moves of offset d, or 0.
 uint16_t cherche(const EMPILAGE* e, uint32_t d) {
   uint16_t coups[5];
-  if (!lit_enregistrement_livre(FICHIER_LIVRE, e, d, coups)) return 0;
+  if (!lit_enregistrement_livre(chemin_livre.c_str(), e, d, coups)) return 0;
   int n = 0;
   while (n < 4 && coups[n]) ++n;
   return n ? coups[aleatoire_livre() % n] : 0;
@@ -49,7 +52,7 @@ bool lit_enregistrement_livre(const char* fichier, const EMPILAGE* e, uint32_t d
 }
 
 int sonde_livre(uint32_t* liste, const EMPILAGE* racine) {
-  if (credit_livre <= 0) return 0;
+  if (credit_livre <= 0 || !livre_consulte) return 0;
   uint16_t m = cherche(racine, 0);
   if (!m) m = cherche(racine, 2);
   if (!m) {

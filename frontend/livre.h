@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "board/types.h"
 
@@ -10,6 +11,14 @@ inline constexpr const char* FICHIER_LIVRE = "Mirask.bo1";
 inline constexpr int TAILLE_ENREGISTREMENT_LIVRE = 10;
 inline constexpr int NB_ENREGISTREMENTS_PRIMAIRES = 65536;
 inline constexpr int NB_ENREGISTREMENTS_SECONDAIRES = 32768;
+
+// The book file the search consults: FICHIER_LIVRE in the working
+// directory unless the UCI option "BookFile" named another. Written by the
+// command loop while no search runs.
+extern std::string chemin_livre;
+// 0: the search does not consult the book ("OwnBook" off, UCI analysis).
+// Written by the command loop while no search runs.
+extern int livre_consulte;
 
 // Record numbers of a position for probe offset d (0 or 2).
 inline uint32_t enregistrement_primaire(const EMPILAGE* e, uint32_t d) {

@@ -18,6 +18,8 @@
 #include "search/rapport.h"
 #include "search/temps.h"
 
+void (*rapporteur_reflexion)(const LIGNE_REFLEXION& ligne) = nullptr;
+
 namespace {
 
 std::atomic<bool> pilote_actif{false};  // the driver is running; written by the driver
@@ -55,6 +57,14 @@ int cherche_racine(int camp, uint32_t m, int drapeaux, int d, int alpha, int bet
 
 // One thinking line, printed in one piece: depth, score, centiseconds, nodes, moves.
 void ligne_reflexion(int d, uint32_t debut_ticks, uint32_t noeuds_debut) {
+  if (rapporteur_reflexion) {
+    uint32_t pv[LONGUEUR_PV];
+    copie_pv(pv, pv_rapportee);
+    rapporteur_reflexion(LIGNE_REFLEXION{d - 2, lit_drapeau(meilleur_score),
+                                         compte_ticks() - debut_ticks,
+                                         uint32_t(nb_noeuds - noeuds_debut), pv});
+    return;
+  }
   if (!lit_drapeau(post_actif)) return;
   const uint32_t centisecondes = (compte_ticks() - debut_ticks) / 10;
   char tete[64];

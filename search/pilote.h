@@ -25,3 +25,17 @@ int score_ligne_reflexion(int s);
 
 // 1 while the driver runs; ArreteRecherche only acts then.
 bool recherche_active();
+
+// The data of one thinking line, for a front end that reports the search
+// in its own words.
+struct LIGNE_REFLEXION {
+  int profondeur;           // the depth shown: iteration depth - 2
+  int score;                // best root score, root side's view (400 = one pawn)
+  uint32_t millisecondes;   // since the search began
+  uint32_t noeuds;          // nodes searched
+  const uint32_t* pv;       // the reported line, 0-terminated
+};
+// When set, every thinking line goes to this function (on the search
+// thread) instead of the xboard text. Set once by the UCI front end before
+// its first search.
+extern void (*rapporteur_reflexion)(const LIGNE_REFLEXION& ligne);
