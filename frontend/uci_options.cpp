@@ -122,7 +122,10 @@ std::string commande_setoption(CEchiquier& e, const std::string& reste) {
     auto mot = [&](size_t k) { return reste.substr(mots[k].first, mots[k].second); };
     if (mots.empty() || mot(0) != "name") return "setoption without a name";
     size_t k = 1;
-    for (; k < mots.size() && mot(k) != "value"; ++k) nom += (nom.empty() ? "" : " ") + mot(k);
+    for (; k < mots.size() && mot(k) != "value"; ++k) {
+      if (!nom.empty()) nom += ' ';
+      nom += mot(k);
+    }
     if (k < mots.size()) {
       a_valeur = true;
       if (k + 1 < mots.size()) {
