@@ -68,12 +68,7 @@ inline uint64_t dame(int q, uint64_t occupees) { return tour(q, occupees) | fou(
 
 inline uint64_t cavalier(int q) { return sauts_cavalier[q]; }
 
-// Size of a set of squares, without a branch.
-inline int nombre(uint64_t m) {
-  m -= (m >> 1) & 0x5555555555555555;
-  m = (m & 0x3333333333333333) + ((m >> 2) & 0x3333333333333333);
-  m = (m + (m >> 4)) & 0x0F0F0F0F0F0F0F0F;
-  return int((m * 0x0101010101010101) >> 56);
-}
+// Size of a set of squares.
+inline int nombre(uint64_t m) { return std::popcount(m); }
 
 }  // namespace attaques
