@@ -27,13 +27,19 @@ constexpr std::array<uint64_t, 64> voisinage = [] {
   return v;
 }();
 
-// The squares of the slots premier to premier + 7 that are on the board.
+// The set of each square, and before it an empty set for -1, the square of
+// a slot off the board.
+constexpr std::array<uint64_t, 65> ensembles = [] {
+  std::array<uint64_t, 65> c{};
+  for (int q = 0; q < 64; ++q) c[q + 1] = uint64_t(1) << q;
+  return c;
+}();
+
+// The squares of the slots premier to premier + 7.
 inline uint64_t cases_des_slots(const EMPILAGE* e, int premier) {
+  const uint64_t* ensemble = ensembles.data() + 1;
   uint64_t m = 0;
-  for (int s = premier; s < premier + 8; ++s) {
-    const int q = e->pos_piece[s];
-    m |= uint64_t(unsigned(q) < 64) << (q & 63);
-  }
+  for (int s = premier; s < premier + 8; ++s) m |= ensemble[e->pos_piece[s]];
   return m;
 }
 
