@@ -1,6 +1,7 @@
 // Attack sets of the pieces as sets of squares (bit q for square q), from
 // the set of occupied squares: a slider's lines run up to the first man,
-// that man's square included.
+// that man's square included. A line is read from a table by the men on
+// its inner squares, gathered into an index by a multiplication.
 #pragma once
 
 #include <array>
@@ -43,25 +44,97 @@ inline constexpr auto sauts_cavalier = [] {
   return s;
 }();
 
-// Line K from square q up to its first man. The first man is the nearest
-// occupied square of the ray, or a stand-in beyond the edge when there is
-// none: square 63 for the lines towards higher squares and square 0 for
-// the others, whose own rays along those lines are empty.
-template <int K>
-inline uint64_t ligne(int q, uint64_t occupees) {
-  const uint64_t r = rayons[K][q];
-  const int x = K < 4 ? std::countr_zero((r & occupees) | (uint64_t(1) << 63))
-                      : 63 - std::countl_zero((r & occupees) | 1);
-  return r ^ rayons[K][x];
+// The squares of the rank, the diagonal (a1-h8 way) and the anti-diagonal
+// (a8-h1 way) through each square, the square itself left out. Each holds
+// at most one square per file.
+inline constexpr auto rangees = [] {
+  std::array<uint64_t, 64> m{};
+  for (int q = 0; q < 64; ++q) m[q] = rayons[EST][q] | rayons[OUEST][q];
+  return m;
+}();
+inline constexpr auto diagonales = [] {
+  std::array<uint64_t, 64> m{};
+  for (int q = 0; q < 64; ++q) m[q] = rayons[NORD_EST][q] | rayons[SUD_OUEST][q];
+  return m;
+}();
+inline constexpr auto antidiagonales = [] {
+  std::array<uint64_t, 64> m{};
+  for (int q = 0; q < 64; ++q) m[q] = rayons[NORD_OUEST][q] | rayons[SUD_EST][q];
+  return m;
+}();
+inline constexpr uint64_t COLONNE_A = 0x0101010101010101;
+
+// The men of files b to g of a set with at most one square per file, as 6
+// bits: the product gathers each file's square in the top byte.
+constexpr int indice_par_colonnes(uint64_t m) { return int((m * 0x0202020202020202) >> 58); }
+// The men of ranks 2 to 7 of a set on the a-file, as 6 bits: the product
+// gathers them along the diagonal into the top byte.
+constexpr int indice_colonne_a(uint64_t m) { return int((m * 0x0004081020408000) >> 58); }
+
+// Slider targets along one line of the first rank from each file, for each
+// index of the men on files b to g, copied onto every rank: masked by a
+// rank or diagonal through a square of that file, they are the targets
+// along it.
+inline constexpr auto par_colonne = [] {
+  std::array<std::array<uint64_t, 64>, 8> t{};
+  for (int f = 0; f < 8; ++f)
+    for (uint64_t hommes = 0; hommes < 256; hommes += 2) {
+      if (hommes & 0x80) continue;
+      uint64_t cibles = 0;
+      for (int x = f + 1; x < 8; ++x) {
+        cibles |= uint64_t(1) << x;
+        if (hommes & (uint64_t(1) << x)) break;
+      }
+      for (int x = f - 1; x >= 0; --x) {
+        cibles |= uint64_t(1) << x;
+        if (hommes & (uint64_t(1) << x)) break;
+      }
+      t[f][indice_par_colonnes(hommes)] = cibles * COLONNE_A;
+    }
+  return t;
+}();
+
+// Slider targets along the a-file from each rank, for each index of the men
+// on ranks 2 to 7.
+inline constexpr auto colonne_a = [] {
+  std::array<std::array<uint64_t, 64>, 8> t{};
+  for (int r = 0; r < 8; ++r)
+    for (int rangs = 0; rangs < 64; ++rangs) {
+      uint64_t hommes = 0;
+      for (int k = 0; k < 6; ++k)
+        if (rangs & (1 << k)) hommes |= uint64_t(1) << (8 * (k + 1));
+      uint64_t cibles = 0;
+      for (int x = r + 1; x < 8; ++x) {
+        cibles |= uint64_t(1) << (8 * x);
+        if (hommes & (uint64_t(1) << (8 * x))) break;
+      }
+      for (int x = r - 1; x >= 0; --x) {
+        cibles |= uint64_t(1) << (8 * x);
+        if (hommes & (uint64_t(1) << (8 * x))) break;
+      }
+      t[r][indice_colonne_a(hommes)] = cibles;
+    }
+  return t;
+}();
+
+// Targets along a line with one square per file through square q (its
+// rank, diagonal or anti-diagonal).
+inline uint64_t le_long_de(uint64_t ligne, int q, uint64_t occupees) {
+  return par_colonne[colonne(q)][indice_par_colonnes(occupees & ligne)] & ligne;
+}
+
+// Targets along the file of square q, read on the a-file.
+inline uint64_t le_long_de_la_colonne(int q, uint64_t occupees) {
+  const int f = colonne(q);
+  return colonne_a[rangee(q)][indice_colonne_a((occupees >> f) & COLONNE_A)] << f;
 }
 
 inline uint64_t tour(int q, uint64_t occupees) {
-  return ligne<EST>(q, occupees) | ligne<NORD>(q, occupees) | ligne<OUEST>(q, occupees) | ligne<SUD>(q, occupees);
+  return le_long_de(rangees[q], q, occupees) | le_long_de_la_colonne(q, occupees);
 }
 
 inline uint64_t fou(int q, uint64_t occupees) {
-  return ligne<NORD_EST>(q, occupees) | ligne<NORD_OUEST>(q, occupees) | ligne<SUD_OUEST>(q, occupees) |
-         ligne<SUD_EST>(q, occupees);
+  return le_long_de(diagonales[q], q, occupees) | le_long_de(antidiagonales[q], q, occupees);
 }
 
 inline uint64_t dame(int q, uint64_t occupees) { return tour(q, occupees) | fou(q, occupees); }
