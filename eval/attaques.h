@@ -12,10 +12,7 @@
 
 namespace attaques {
 
-// The eight lines from a square as file and rank steps: first the four
-// towards higher squares (east, north, north-east, north-west), whose
-// nearest square is the lowest one of a set, then the four towards lower
-// squares (west, south, south-west, south-east).
+// The eight lines from a square as file and rank steps.
 inline constexpr int PAS_COLONNE[8] = {1, 0, 1, -1, -1, 0, -1, 1};
 inline constexpr int PAS_RANGEE[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 inline constexpr int EST = 0, NORD = 1, NORD_EST = 2, NORD_OUEST = 3;
