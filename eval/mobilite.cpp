@@ -1,15 +1,16 @@
 // Mobility of the pieces and their pressure on the zones of both kings.
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <cstdlib>
 
-#include "board/tables.h"
+#include "eval/attaques.h"
 #include "eval/termes.h"
 
 namespace {
 
-// What one side's pieces gathered on their walks.
+using attaques::nombre;
+
+// What one side's pieces reach.
 struct BILAN {
   int mobilite;  // empty and enemy-held targets, minus 12 per blocked piece
   int attaque;   // targets next to or on the enemy king's square
@@ -26,82 +27,36 @@ constexpr std::array<uint64_t, 64> voisinage = [] {
   return v;
 }();
 
-// Size of a set of squares that holds only a few.
-inline int nombre(uint64_t m) {
-  int n = 0;
-  for (; m; m &= m - 1) ++n;
-  return n;
-}
-
-// The eight lines from a square as file and rank steps: first the four
-// towards higher squares (east, north, north-east, north-west), whose
-// nearest square is the lowest one of a set, then the four towards lower
-// squares (west, south, south-west, south-east). Rook lines are 0, 1, 4, 5,
-// bishop lines 2, 3, 6, 7.
-constexpr int PAS_COLONNE[8] = {1, 0, 1, -1, -1, 0, -1, 1};
-constexpr int PAS_RANGEE[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-
-// The squares beyond each square along each line, to the edge of the board.
-constexpr auto rayons = [] {
-  std::array<std::array<uint64_t, 64>, 8> r{};
-  for (int k = 0; k < 8; ++k)
-    for (int q = 0; q < 64; ++q)
-      for (int f = colonne(q) + PAS_COLONNE[k], g = rangee(q) + PAS_RANGEE[k]; f >= 0 && f < 8 && g >= 0 && g < 8;
-           f += PAS_COLONNE[k], g += PAS_RANGEE[k])
-        r[k][q] |= uint64_t(1) << (g * 8 + f);
-  return r;
+// The set of each square, and before it an empty set for -1, the square of
+// a slot off the board.
+constexpr std::array<uint64_t, 65> ensembles = [] {
+  std::array<uint64_t, 65> c{};
+  for (int q = 0; q < 64; ++q) c[q + 1] = uint64_t(1) << q;
+  return c;
 }();
 
-// The last square of each of those rays (none for an empty ray).
-constexpr auto bouts = [] {
-  std::array<std::array<uint64_t, 64>, 8> b{};
-  for (int k = 0; k < 8; ++k)
-    for (int q = 0; q < 64; ++q) {
-      const uint64_t r = rayons[k][q];
-      if (r) b[k][q] = k < 4 ? uint64_t(1) << (63 - std::countl_zero(r)) : r & (~r + 1);
-    }
-  return b;
-}();
-
-// Does the slot (VIDE included) hold a piece of the side other than C?
-template <int C>
-inline int adverse(int occupant) {
-  return C == BLANCS ? (occupant >= 16 && occupant < 32) : occupant < 16;
+// The squares of the slots premier to premier + 7.
+inline uint64_t cases_des_slots(const EMPILAGE* e, int premier) {
+  const uint64_t* ensemble = ensembles.data() + 1;
+  uint64_t m = 0;
+  for (int s = premier; s < premier + 8; ++s) m |= ensemble[e->pos_piece[s]];
+  return m;
 }
 
-// What one piece's walk finds.
-struct TRAJET {
-  uint64_t vues = 0;  // every target visited, empty or not
-  int libres = 0;     // empty targets
-  int mobilite = 0;   // empty and enemy-held targets
+// Where the men of both sides stand.
+struct OCCUPATION {
+  uint64_t pieces[2];  // squares of the king and piece slots (0-7, 16-23)
+  uint64_t pions[2];   // squares of the pawn slots (8-15, 24-31)
 };
 
-// A queen, rook or bishop of side C on square q along line K: the walk
-// visits the squares up to the first man, that man's square included.
-// Taken from the occupied squares rather than square by square, so that
-// no branch depends on where the line stops.
-template <int C, int K>
-inline void ligne(const EMPILAGE* e, int q, uint64_t occupees, TRAJET& t) {
-  const uint64_t r = rayons[K][q];
-  if (r == 0) return;
-  const uint64_t arrets = (r & occupees) | bouts[K][q];
-  const int x = K < 4 ? std::countr_zero(arrets) : 63 - std::countl_zero(arrets);
-  t.vues |= r & ~rayons[K][x];
-  const int occupant = e->echiquier[x];
-  const int vides = Tdistance[q][x] - (occupant != VIDE);
-  t.libres += vides;
-  t.mobilite += vides + adverse<C>(occupant);
-}
-
-template <int C, int... K>
-inline void lignes(const EMPILAGE* e, int q, uint64_t occupees, TRAJET& t) {
-  (ligne<C, K>(e, q, occupees, t), ...);
-}
-
+// One side's pieces; forced into each build of mobilite_pieces, so that it
+// counts with that build's instructions.
 template <int C>
-BILAN parcours(const EMPILAGE* e, uint64_t occupees) {
-  constexpr int premier = C == BLANCS ? 0 : 16;           // own king slot
-  constexpr int pion_adverse = C == BLANCS ? 24 : 8;      // first enemy pawn slot
+[[gnu::always_inline]] inline BILAN parcours(const EMPILAGE* e, const OCCUPATION& o) {
+  constexpr int premier = C == BLANCS ? 0 : 16;  // own king slot
+  const uint64_t propres = o.pieces[C] | o.pions[C];
+  const uint64_t occupees = propres | o.pieces[1 - C] | o.pions[1 - C];
+  const uint64_t pions_adverses = o.pions[1 - C];
   const int roi = e->pos_piece[premier] & 63;
   const int roi_adverse = e->pos_piece[16 - premier] & 63;
   const uint64_t zone_adverse = voisinage[roi_adverse];                // distance below 2
@@ -113,44 +68,37 @@ BILAN parcours(const EMPILAGE* e, uint64_t occupees) {
     const int q = e->pos_piece[s];
     const int t = e->type_piece[s];
     if (q < 0 || q > 63 || t < DAME || t > CAVALIER) continue;
-    TRAJET trajet;
-    if (t == DAME) {
-      lignes<C, 0, 1, 2, 3, 4, 5, 6, 7>(e, q, occupees, trajet);
-    } else if (t == TOUR) {
-      lignes<C, 0, 1, 4, 5>(e, q, occupees, trajet);
-    } else if (t == FOU) {
-      lignes<C, 2, 3, 6, 7>(e, q, occupees, trajet);
-    } else {
-      for (const PAS* p = Tdep[CAVALIER][q]; p->cible >= 0; ++p) {  // a knight's walk never skips
-        const int occupant = e->echiquier[p->cible];
-        const int vide = occupant == VIDE;
-        trajet.vues |= uint64_t(1) << p->cible;
-        trajet.libres += vide;
-        trajet.mobilite += vide + adverse<C>(occupant);
-      }
-    }
-    b.mobilite += trajet.mobilite;
-    // Pressure on the enemy king's zone (half for an enemy pawn slot), cover of the own king's
-    for (uint64_t z = trajet.vues & zone_adverse; z; z &= z - 1) {
-      const int occupant = e->echiquier[std::countr_zero(z)];
-      b.attaque += occupant >= pion_adverse && occupant < pion_adverse + 8 ? 3 : 6;
-    }
-    b.defense += 3 * nombre(trajet.vues & zone_propre);
-    if (trajet.libres == 0 && s != premier + 2 && s != premier + 3) b.mobilite -= 12;
+    const uint64_t vues = t == DAME     ? attaques::dame(q, occupees)
+                          : t == TOUR   ? attaques::tour(q, occupees)
+                          : t == FOU    ? attaques::fou(q, occupees)
+                                        : attaques::cavalier(q);
+    // Empty and enemy-held targets
+    b.mobilite += nombre(vues & ~propres);
+    // Pressure on the enemy king's zone (half on an enemy pawn slot), cover of the own king's
+    const uint64_t pression = vues & zone_adverse;
+    b.attaque += 6 * nombre(pression) - 3 * nombre(pression & pions_adverses);
+    b.defense += 3 * nombre(vues & zone_propre);
+    // A blocked piece other than a rook
+    if ((vues & ~occupees) == 0 && s != premier + 2 && s != premier + 3) b.mobilite -= 12;
   }
   return b;
 }
 
+// The set sizes are most of the work: on x86-64 the term is built twice,
+// with and without the processor's population count, and the loader picks
+// the one the machine has.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define AVEC_POPCNT __attribute__((target_clones("popcnt", "default")))
+#else
+#define AVEC_POPCNT
+#endif
+
 }  // namespace
 
-int mobilite_pieces(const EMPILAGE* e) {
-  uint64_t occupees = 0;
-  for (int s = 0; s < NB_PIECES; ++s) {
-    const int q = e->pos_piece[s];
-    if (q >= 0 && q <= 63) occupees |= uint64_t(1) << q;
-  }
-  const BILAN blancs = parcours<BLANCS>(e, occupees);
-  const BILAN noirs = parcours<NOIRS>(e, occupees);
+AVEC_POPCNT int mobilite_pieces(const EMPILAGE* e) {
+  const OCCUPATION o{{cases_des_slots(e, 0), cases_des_slots(e, 16)}, {cases_des_slots(e, 8), cases_des_slots(e, 24)}};
+  const BILAN blancs = parcours<BLANCS>(e, o);
+  const BILAN noirs = parcours<NOIRS>(e, o);
   int m = blancs.mobilite - noirs.mobilite + blancs.attaque - noirs.attaque;
   // A king under attack counts its defenders
   if (e->nb_pieces_noires > 1 && noirs.attaque > 5) m += blancs.defense;
