@@ -86,8 +86,9 @@ template <int C>
 
 // The set sizes are most of the work: on x86-64 the term is built twice,
 // with and without the processor's population count, and the loader picks
-// the one the machine has.
-#if defined(__x86_64__) && defined(__GNUC__)
+// the one the machine has. Not under ThreadSanitizer: the loader's choice
+// runs before its run-time is ready and the program would crash at start.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_THREAD__)
 #define AVEC_POPCNT __attribute__((target_clones("popcnt", "default")))
 #else
 #define AVEC_POPCNT
