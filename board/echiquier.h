@@ -139,6 +139,11 @@ class CEchiquier {
   bool prise_en_passant_listee() const;
   // Generates the moves of the side to move into liste_coups, no move applied.
   uint32_t genere_liste();
+  // Takes the double pawn step `pas` of the side not to move back and lets
+  // the generator replay it, which lists the en passant replies as after
+  // Joue. An illegal replay leaves the pawn where it stood, lists the moves
+  // with none applied, and returns false.
+  bool rejoue_double_pas(uint32_t pas);
   // Allocates fen_depart on first need and returns it.
   char* alloue_fen_depart();
 

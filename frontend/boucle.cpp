@@ -21,6 +21,7 @@
 #include "notation/lecture.h"
 #include "eval/evaluation.h"
 #include "search/hash.h"
+#include "notation/texte.h"
 
 drapeau_atomique anticipation_active{0};
 drapeau_atomique post_actif{0};
@@ -522,7 +523,7 @@ void annonce_resultat(CEchiquier& e, int code, const char* texte) {
 
 bool traite_ligne(CEchiquier& e, std::string& ligne) {
   const std::string brute = ligne;
-  for (char& c : ligne) c = char(std::toupper(static_cast<unsigned char>(c)));
+  majuscules(ligne);
   bool fin = false;
   for (const COMMANDE& c : commandes) {
     if (!correspond(c, ligne)) continue;
@@ -546,7 +547,7 @@ int boucle_commandes(CEchiquier& e) {
     std::fflush(stdout);
     ecrit_invite('?');
     if (!std::getline(std::cin, ligne)) break;  // end of input ends the program as QUIT does
-    if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
+    ote_retour_chariot(ligne);
     // A first command "uci" chooses the other protocol for the whole session.
     if (premiere && est_commande_uci(ligne)) return boucle_uci(e);
     if (ligne.find_first_not_of(" \t") != std::string::npos) premiere = false;

@@ -10,15 +10,9 @@
 #include "notation/coordonnees.h"
 #include "notation/lecture.h"
 #include "notation/lignes.h"
+#include "notation/texte.h"
 
 namespace {
-
-bool est_blanc(char c) { return c == ' ' || c == '\t'; }
-
-char* saute_blancs(char* p) {
-  while (est_blanc(*p)) ++p;
-  return p;
-}
 
 // Square of a position-file line ("te1": characters 2 and 3), or -1.
 int case_ligne(const std::string& ligne) {

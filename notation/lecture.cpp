@@ -5,13 +5,7 @@
 
 namespace {
 
-void majuscules(char* texte) {
-  for (char* c = texte; *c; ++c)
-    if (*c >= 'a' && *c <= 'z') *c = char(*c - 32);
-}
-
 bool est_lettre(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool est_chiffre(char c) { return c >= '0' && c <= '9'; }
 
 // Promotion kind of a letter, English or French; 0 for any other letter.
 uint32_t genre_promotion(char lettre) {
@@ -55,17 +49,6 @@ uint32_t lit_coup_coordonnees(char* texte, int trait) {
   if (suite == '=') return coup | genre_promotion(texte[5]);
   if (est_lettre(suite)) return coup | genre_promotion(suite);
   return coup;
-}
-
-int type_lettre(char lettre) {
-  switch (lettre) {
-    case 'K': return ROI;
-    case 'Q': return DAME;
-    case 'R': return TOUR;
-    case 'B': return FOU;
-    case 'N': return CAVALIER;
-    default: return -1;
-  }
 }
 
 uint32_t lit_coup_san(char* texte, int trait, const uint32_t* liste, const EMPILAGE& e) {

@@ -9,17 +9,11 @@
 #include "board/sauvegarde.h"
 #include "notation/lecture.h"
 #include "notation/lignes.h"
+#include "notation/texte.h"
 
 namespace {
 
 constexpr size_t TAILLE_JETON = 16;  // a move token: at most 15 characters
-
-bool est_blanc(char c) { return c == ' ' || c == '\t'; }
-
-char* saute_blancs(char* p) {
-  while (est_blanc(*p)) ++p;
-  return p;
-}
 
 bool fin_de_ligne(char c) { return c == 0 || c == '\n' || c == '\r'; }
 
@@ -30,7 +24,6 @@ bool fin_de_jeton(char c) {
 }
 
 bool est_colonne(char c) { return (c >= 'a' && c <= 'h') || (c >= 'A' && c <= 'H'); }
-bool est_chiffre(char c) { return c >= '0' && c <= '9'; }
 
 // The file's lines with the comments and variations that span them.
 struct LECTEUR_PGN {
