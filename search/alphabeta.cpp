@@ -133,13 +133,13 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
 
   // 2. Copy the parent's node and apply the entering move. Below the root,
   // whose phase the preparation wrote, promoted pawns take that phase's values.
-  if (parent->ply == 0) prepare_promotions(parent->phase);
+  if (parent->ply == 0) fixe_promotions(parent->phase);
   EMPILAGE e = *parent;
   coup &= 0xffff;
   int prise = VIDE, de = 0, vers = 0;
   if (coup != 0) {
     compte_noeud();
-    prise = apply_move<M>(e, coup);
+    prise = applique_coup_noeud<M>(e, coup);
     if (profondeur >= UN_PLY) precharge_hash<C>(e);  // quiescence nodes do not probe
     de = case_depart(coup);
     vers = case_arrivee(coup);

@@ -9,7 +9,7 @@
 
 int valeur_promotion[5] = {4400, 4400, 2200, 1440, 1400};
 
-void prepare_promotions(int phase) {
+void fixe_promotions(int phase) {
   const bool finale = phase >= 3;  // queens and rooks are worth more from phase 3 on
   valeur_promotion[ROI] = 4400;
   valeur_promotion[DAME] = finale ? 4640 : 4400;
@@ -122,7 +122,7 @@ inline bool attaque(const EMPILAGE& e, int k, int debut) {
 }  // namespace
 
 template <int M>
-int apply_move(EMPILAGE& e, uint32_t coup) {
+int applique_coup_noeud(EMPILAGE& e, uint32_t coup) {
   using T = Camp<M>;
   constexpr int V = 1 - M;
   using TV = Camp<V>;
@@ -370,8 +370,8 @@ uint64_t pieces_clouees(const EMPILAGE& e) {
   return masque;
 }
 
-template int apply_move<BLANCS>(EMPILAGE&, uint32_t);
-template int apply_move<NOIRS>(EMPILAGE&, uint32_t);
+template int applique_coup_noeud<BLANCS>(EMPILAGE&, uint32_t);
+template int applique_coup_noeud<NOIRS>(EMPILAGE&, uint32_t);
 template int generate_all<BLANCS>(const EMPILAGE&, uint32_t*);
 template int generate_all<NOIRS>(const EMPILAGE&, uint32_t*);
 template int generate_captures<BLANCS>(const EMPILAGE&, uint32_t*);

@@ -201,15 +201,15 @@ TEST_F(Defauts, PawnKeysFollowPieceTypesAtTheRootAndInTheSearch) {
   };
   // The queen in the pawn slot moves; the pawn structure is unchanged
   const uint32_t avant = n.cle_pions;
-  apply_move<BLANCS>(n, coup_texte("d1a4"));
+  applique_coup_noeud<BLANCS>(n, coup_texte("d1a4"));
   verifie(n, "Qd1-a4");
   EXPECT_EQ(n.cle_pions, avant);
   // A promotion takes the pawn off the pawn keys; its queen moves on
-  apply_move<NOIRS>(n, coup_texte("e8d8"));
-  apply_move<BLANCS>(n, coup_texte("b7b8q"));
+  applique_coup_noeud<NOIRS>(n, coup_texte("e8d8"));
+  applique_coup_noeud<BLANCS>(n, coup_texte("b7b8q"));
   verifie(n, "b7-b8=Q");
-  apply_move<NOIRS>(n, coup_texte("d8d7"));
-  apply_move<BLANCS>(n, coup_texte("b8b3"));
+  applique_coup_noeud<NOIRS>(n, coup_texte("d8d7"));
+  applique_coup_noeud<BLANCS>(n, coup_texte("b8b3"));
   verifie(n, "Qb8-b3");
   // Only the kings and queens are left: no pawn at all
   EMPILAGE vide = n;
@@ -229,7 +229,7 @@ TEST_F(Defauts, InternalDeepeningDoesNotMeetItsOwnNode) {
     clear_tables();
     EMPILAGE r = *e.emp;
     compute_keys(&r);
-    prepare_promotions(prepare_recherche(&r));
+    fixe_promotions(prepare_recherche(&r));
     r.ply = 0;
     r.coups_reversibles = reversibles;
     restore_search_repetition();
