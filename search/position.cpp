@@ -10,12 +10,7 @@
 int valeur_promotion[5] = {4400, 4400, 2200, 1440, 1400};
 
 void fixe_promotions(int phase) {
-  const bool finale = phase >= 3;  // queens and rooks are worth more from phase 3 on
-  valeur_promotion[ROI] = 4400;
-  valeur_promotion[DAME] = finale ? 4640 : 4400;
-  valeur_promotion[TOUR] = finale ? 2320 : 2200;
-  valeur_promotion[FOU] = 1440;
-  valeur_promotion[CAVALIER] = 1400;
+  for (int type = ROI; type <= CAVALIER; ++type) valeur_promotion[type] = valeur_piece_phase(type, phase);
 }
 
 namespace {
