@@ -10,6 +10,9 @@
 #include "board/partie.h"
 #include "board/types.h"
 
+class CFichier;
+class CSauvegardeJeu;
+
 class CEchiquier {
  public:
   CEchiquier();
@@ -131,6 +134,12 @@ class CEchiquier {
   int charge_position(const char* nom);
   int charge_partie(const char* nom);
   int charge_pgn(const char* nom, int numero);
+  // Opens a game file for charge_partie or charge_pgn and starts a fresh
+  // game; false, with the reason kept, when it cannot be opened.
+  bool ouvre_partie(CFichier& fichier, const char* nom);
+  // Ends a public game reader: a failure, or a game that ends in mate or
+  // stalemate (read whole), puts back the game the copy holds.
+  int garde_partie(int r, CSauvegardeJeu& sauvegarde);
   // Starts a fresh repetition history from the position on the board: it is
   // its first occurrence, unless `unique` (an en passant capture it allows
   // makes it a position no later one can repeat).

@@ -140,6 +140,18 @@ void retire_prise(EMPILAGE& w, int c) {
   else (pion ? w.nb_pions_noirs : w.nb_pieces_noires) -= 1;
 }
 
+// The rook's part of side M's castling: from its corner to the square the
+// king passed.
+template <int M>
+void deplace_tour_roque(EMPILAGE& w, bool petit) {
+  using T = Camp<M>;
+  const int tour = petit ? T::tour_roi : T::tour_dame;
+  const int arrivee = petit ? T::arrivee_tour_roi : T::arrivee_tour_dame;
+  w.echiquier[petit ? T::coin_roi : T::coin_dame] = VIDE;
+  w.echiquier[arrivee] = tour;
+  w.pos_piece[tour] = arrivee;
+}
+
 // Applies move m of side M to w; returns the captured slot or VIDE.
 template <int M>
 int applique(EMPILAGE& w, uint32_t m) {
@@ -164,16 +176,12 @@ int applique(EMPILAGE& w, uint32_t m) {
 
   switch (genre) {
     case PETIT_ROQUE:
-      w.echiquier[T::coin_roi] = VIDE;
-      w.echiquier[T::arrivee_tour_roi] = T::tour_roi;
-      w.pos_piece[T::tour_roi] = T::arrivee_tour_roi;
+      deplace_tour_roque<M>(w, true);
       w.roque[T::roque_roi] = ROQUE_FAIT;
       w.roque[T::roque_dame] = ROQUE_PERDU;
       break;
     case GRAND_ROQUE:
-      w.echiquier[T::coin_dame] = VIDE;
-      w.echiquier[T::arrivee_tour_dame] = T::tour_dame;
-      w.pos_piece[T::tour_dame] = T::arrivee_tour_dame;
+      deplace_tour_roque<M>(w, false);
       w.roque[T::roque_dame] = ROQUE_FAIT;
       w.roque[T::roque_roi] = ROQUE_PERDU;
       break;

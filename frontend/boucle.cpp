@@ -247,23 +247,10 @@ bool point(CEchiquier& e, std::string&, const std::string&, bool&) {
   return lit_drapeau(post_actif) != 0;
 }
 
-bool post(CEchiquier&, std::string&, const std::string&, bool&) {
-  echange_atomique(post_actif, 1);
-  return true;
-}
-
-bool nopost(CEchiquier&, std::string&, const std::string&, bool&) {
-  echange_atomique(post_actif, 0);
-  return true;
-}
-
-bool hard(CEchiquier&, std::string&, const std::string&, bool&) {
-  echange_atomique(anticipation_active, 1);
-  return true;
-}
-
-bool easy(CEchiquier&, std::string&, const std::string&, bool&) {
-  echange_atomique(anticipation_active, 0);
+// POST, NOPOST, HARD, EASY: a flag on or off.
+template <drapeau_atomique& drapeau, int valeur>
+bool fixe_drapeau(CEchiquier&, std::string&, const std::string&, bool&) {
+  echange_atomique(drapeau, valeur);
   return true;
 }
 
@@ -458,10 +445,10 @@ const COMMANDE commandes[] = {
     {"WHITE", 0, CONTINUE, ignore},
     {"BLACK", 0, CONTINUE, ignore},
     {".", 0, CONTINUE, point},
-    {"POST", 0, CONTINUE, post},
-    {"NOPOST", 0, CONTINUE, nopost},
-    {"HARD", 0, CONTINUE, hard},
-    {"EASY", 0, CONTINUE, easy},
+    {"POST", 0, CONTINUE, fixe_drapeau<post_actif, 1>},
+    {"NOPOST", 0, CONTINUE, fixe_drapeau<post_actif, 0>},
+    {"HARD", 0, CONTINUE, fixe_drapeau<anticipation_active, 1>},
+    {"EASY", 0, CONTINUE, fixe_drapeau<anticipation_active, 0>},
     {"QUIT", 0, ABANDONNE, quit},
     {"NEW", 0, ABANDONNE, nouvelle_partie},
     {"RESULT", 6, ABANDONNE, result, result_agit},

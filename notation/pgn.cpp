@@ -119,23 +119,12 @@ uint32_t CEchiquier::LitCoupFichier(char*& p) {
 
 int CEchiquier::LoadPgn(const char* nom, int numero, char*, char*) {
   CSauvegardeJeu sauvegarde(*this);
-  const int r = charge_pgn(nom, numero);
-  // A game that ends in mate or stalemate is read whole
-  if (r < 0 || r == 1) sauvegarde.restaure();
-  else motif_echec.clear();
-  return r;
+  return garde_partie(charge_pgn(nom, numero), sauvegarde);
 }
 
 int CEchiquier::charge_pgn(const char* nom, int numero) {
-  motif_echec.clear();
-  errno = 0;
-  CFichier fichier(nom, "r");
-  if (!fichier.get()) {
-    motif_echec = motif_ouverture(errno);
-    return -10;
-  }
-  Raz();
-  Coup1();
+  CFichier fichier;
+  if (!ouvre_partie(fichier, nom)) return -10;
 
   LECTEUR_PGN l{fichier.get(), {}, false, 0, 0};
   int blocs = 0;              // tag blocks seen
