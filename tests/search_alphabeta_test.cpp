@@ -110,10 +110,7 @@ bool mat_en(const EMPILAGE& e, int n) {
 class SearchAlphaBeta : public ::testing::Test {
  protected:
   void SetUp() override {
-    TbRelease();
-    ASSERT_GT(b.AlloueHashTable(16), 0);
-    echange_atomique(arret_recherche, 0);
-    valeur_nulle = 0;
+    recherche_neuve(b);
     efface_tout();
   }
   void TearDown() override {

@@ -36,10 +36,7 @@ std::ostream& operator<<(std::ostream& o, const MESURE& m) {
 class Chemins : public ::testing::Test {
  protected:
   void SetUp() override {
-    TbRelease();
-    ASSERT_GT(b.AlloueHashTable(16), 0);
-    echange_atomique(arret_recherche, 0);
-    valeur_nulle = 0;
+    recherche_neuve(b);
   }
   void TearDown() override { valeur_nulle = 0; }
 

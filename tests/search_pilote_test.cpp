@@ -10,6 +10,7 @@
 
 #include "board/echiquier.h"
 #include "frontend/livre.h"
+#include "livre_outils.h"
 #include "outils.h"
 #include "search/alphabeta.h"
 #include "search/analyse.h"
@@ -155,26 +156,12 @@ TEST_F(Pilote, MaximumTimeStopsTheSearch) {
 }
 
 TEST_F(Pilote, BookMoveIsPlayedWithoutSearching) {
-  const auto ancien = std::filesystem::current_path();
-  const auto dossier = std::filesystem::path(::testing::TempDir()) / ("pilote_livre_" + std::to_string(getpid()));
-  std::filesystem::create_directories(dossier);
-  std::filesystem::current_path(dossier);
-  EMPILAGE racine = *e.emp;
-  compute_keys(&racine);
+  uint32_t r;
   {
-    std::ofstream f(FICHIER_LIVRE, std::ios::binary);
-    const uint32_t n = enregistrement_primaire(&racine, 0);
-    std::vector<char> tout((n + 1) * 10, 0);
-    tout[n * 10] = char(racine.verrou_hash & 0xff);
-    tout[n * 10 + 1] = char((racine.verrou_hash >> 8) & 0xff);
-    tout[n * 10 + 2] = char(0x0C);  // e2e4
-    tout[n * 10 + 3] = char(0x07);
-    f.write(tout.data(), std::streamsize(tout.size()));
+    LIVRE_TEST livre(*e.emp);  // e2e4
+    credit_livre = 10;
+    r = e.Analyse();
   }
-  credit_livre = 10;
-  const uint32_t r = e.Analyse();
-  std::filesystem::current_path(ancien);
-  std::filesystem::remove_all(dossier);
   EXPECT_EQ(r, 0x070Cu | (1u << 16));
   char t[TAILLE_TEXTE_SCORE];
   e.NoteAnalyse(t);
