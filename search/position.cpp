@@ -210,6 +210,46 @@ int applique_coup_noeud(EMPILAGE& e, uint32_t coup) {
   return prise;
 }
 
+// Walks the steps of side C's pawn on `de`: `poussee(cible, promotion)`
+// for a push to an empty square (a blocked push also blocks the double
+// step behind it), `prise(cible, occupant, promotion)` for a capture of an
+// enemy man.
+template <int C, typename Poussee, typename Prise>
+inline void parcourt_pion(const EMPILAGE& e, int de, Poussee poussee, Prise prise) {
+  const PAS_PION* pas = TdepPion[C][de];
+  while (pas->cible >= 0) {
+    const int occ = e.echiquier[pas->cible];
+    const bool promo = pas->drapeaux & PAS_PROMOTION;
+    if (pas->drapeaux & PAS_POUSSEE) {
+      if (occ != VIDE) {
+        pas += pas->saut;
+        continue;
+      }
+      poussee(pas->cible, promo);
+    } else if (Camp<C>::est_adverse(occ)) {
+      prise(pas->cible, occ, promo);
+    }
+    ++pas;
+  }
+}
+
+// Walks the steps of side C's piece of type t on `de`: `vide(cible)` for an
+// empty square, `prise(cible, occupant)` for an enemy man; any man ends its line.
+template <int C, typename Vide, typename Prise>
+inline void parcourt_piece(const EMPILAGE& e, int t, int de, Vide vide, Prise prise) {
+  const PAS* pas = Tdep[t][de];
+  while (pas->cible >= 0) {
+    const int occ = e.echiquier[pas->cible];
+    if (occ == VIDE) {
+      vide(pas->cible);
+      ++pas;
+    } else {
+      if (Camp<C>::est_adverse(occ)) prise(pas->cible, occ);
+      pas += pas->saut;
+    }
+  }
+}
+
 template <int C>
 int generate_all(const EMPILAGE& e, uint32_t* liste) {
   using T = Camp<C>;
@@ -221,33 +261,11 @@ int generate_all(const EMPILAGE& e, uint32_t* liste) {
     if (de < 0) continue;
     const int t = e.type_piece[s];
     if (t == T::pion) {
-      const PAS_PION* pas = TdepPion[C][de];
-      while (pas->cible >= 0) {
-        const int occ = e.echiquier[pas->cible];
-        const bool promo = pas->drapeaux & PAS_PROMOTION;
-        if (pas->drapeaux & PAS_POUSSEE) {
-          if (occ != VIDE) {
-            pas += pas->saut;
-            continue;
-          }
-          l = ajoute(l, cree_coup(de, pas->cible), promo);
-        } else if (T::est_adverse(occ)) {
-          l = ajoute(l, cree_coup(de, pas->cible), promo);
-        }
-        ++pas;
-      }
+      auto ajoute_pas = [&](int cible, bool promo) { l = ajoute(l, cree_coup(de, cible), promo); };
+      parcourt_pion<C>(e, de, ajoute_pas, [&](int cible, int, bool promo) { ajoute_pas(cible, promo); });
     } else {
-      const PAS* pas = Tdep[t][de];
-      while (pas->cible >= 0) {
-        const int occ = e.echiquier[pas->cible];
-        if (occ == VIDE) {
-          *l++ = cree_coup(de, pas->cible);
-          ++pas;
-        } else {
-          if (T::est_adverse(occ)) *l++ = cree_coup(de, pas->cible);
-          pas += pas->saut;
-        }
-      }
+      auto ajoute_pas = [&](int cible) { *l++ = cree_coup(de, cible); };
+      parcourt_piece<C>(e, t, de, ajoute_pas, [&](int cible, int) { ajoute_pas(cible); });
     }
   }
 
@@ -295,35 +313,20 @@ int generate_captures(const EMPILAGE& e, uint32_t* liste) {
     if (de < 0) continue;
     const int t = e.type_piece[s];
     const int valeur = e.valeur_piece[s];
+    // A capture's score: victim's value less the capturer's, in 400ths, plus 10
+    auto prise = [&](int cible, int occ) {
+      *l++ = cree_coup(de, cible) | uint32_t((e.valeur_piece[occ] - valeur) / 400 + 10) << 16;
+    };
     if (t == T::pion) {
-      const PAS_PION* pas = TdepPion[C][de];
-      while (pas->cible >= 0) {
-        const int occ = e.echiquier[pas->cible];
-        const bool promo = pas->drapeaux & PAS_PROMOTION;
-        if (pas->drapeaux & PAS_POUSSEE) {
-          if (occ != VIDE) {
-            pas += pas->saut;
-            continue;
-          }
-          if (promo) *l++ = cree_coup(de, pas->cible, PROMOTION_DAME) | SCORE_PROMOTION;
-        } else if (T::est_adverse(occ)) {
-          if (promo) *l++ = cree_coup(de, pas->cible, PROMOTION_DAME) | SCORE_PROMOTION;
-          else *l++ = cree_coup(de, pas->cible) | uint32_t((e.valeur_piece[occ] - valeur) / 400 + 10) << 16;
-        }
-        ++pas;
-      }
+      auto promotion = [&](int cible) { *l++ = cree_coup(de, cible, PROMOTION_DAME) | SCORE_PROMOTION; };
+      parcourt_pion<C>(
+          e, de, [&](int cible, bool promo) { if (promo) promotion(cible); },
+          [&](int cible, int occ, bool promo) {
+            if (promo) promotion(cible);
+            else prise(cible, occ);
+          });
     } else {
-      const PAS* pas = Tdep[t][de];
-      while (pas->cible >= 0) {
-        const int occ = e.echiquier[pas->cible];
-        if (occ == VIDE) {
-          ++pas;
-          continue;
-        }
-        if (T::est_adverse(occ))
-          *l++ = cree_coup(de, pas->cible) | uint32_t((e.valeur_piece[occ] - valeur) / 400 + 10) << 16;
-        pas += pas->saut;
-      }
+      parcourt_piece<C>(e, t, de, [](int) {}, prise);
     }
   }
   *l = 0;
