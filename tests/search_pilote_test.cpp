@@ -43,6 +43,15 @@ class Pilote : public ::testing::Test {
       if (!(*l & COUP_ILLEGAL) && (*l & 0xffff) == (m & 0xffff)) return 1;
     return 0;
   }
+  // Searches to depth 5, plays the move found and gives the reply the
+  // search predicts.
+  void joue_et_prevoit(int& prevu) {
+    e.SetProfondeur(5);
+    const uint32_t r = e.Analyse();
+    ASSERT_EQ(e.Joue(r & 0xffff), 0);
+    prevu = e.coup_prevu;
+    ASSERT_NE(prevu, 0);
+  }
   CEchiquier e;
 };
 
@@ -169,11 +178,8 @@ TEST_F(Pilote, BookMoveIsPlayedWithoutSearching) {
 }
 
 TEST_F(Pilote, PonderHitReusesThePrediction) {
-  e.SetProfondeur(5);
-  const uint32_t r = e.Analyse();
-  ASSERT_EQ(e.Joue(r & 0xffff), 0);
-  const int prevu = e.coup_prevu;
-  ASSERT_NE(prevu, 0);
+  int prevu = 0;
+  ASSERT_NO_FATAL_FAILURE(joue_et_prevoit(prevu));
   // Ponder on the predicted reply (a depth limit keeps it short).
   const uint32_t reponse = e.Anticipation();
   EXPECT_NE(reponse, 0u);
@@ -191,11 +197,8 @@ TEST_F(Pilote, PonderHitReusesThePrediction) {
 }
 
 TEST_F(Pilote, PonderHitCountsThePonderingMilliseconds) {
-  e.SetProfondeur(5);
-  const uint32_t r = e.Analyse();
-  ASSERT_EQ(e.Joue(r & 0xffff), 0);
-  const int prevu = e.coup_prevu;
-  ASSERT_NE(prevu, 0);
+  int prevu = 0;
+  ASSERT_NO_FATAL_FAILURE(joue_et_prevoit(prevu));
   ASSERT_NE(e.Anticipation(), 0u);
   ASSERT_EQ(e.Joue(uint32_t(prevu)), 0);
   e.temps_anticipation = 200;

@@ -60,6 +60,15 @@ void installe(EMPILAGE& e) {
   e.verrou_pions = c.verrou_pions;
 }
 
+// The node of a FEN position placed on b, with its fields as the search
+// keeps them.
+EMPILAGE noeud_installe(CEchiquier& b, const char* fen) {
+  place_fen(b, fen);
+  EMPILAGE e = *b.emp;
+  installe(e);
+  return e;
+}
+
 void verifie_champs(const EMPILAGE& e, const char* contexte) {
   const CHAMPS c = recalcule(e);
   ASSERT_EQ(e.materiel, c.materiel) << contexte;
@@ -233,9 +242,7 @@ TEST_F(SearchPosition, PromotionTakesTheRootPhaseValue) {
 
 TEST_F(SearchPosition, PromotingCaptureIsFourMovesOrOneQueenCapture) {
   CEchiquier b;
-  place_fen(b, "4k3/8/8/8/8/8/6p1/4KR2 b -");
-  EMPILAGE e = *b.emp;
-  installe(e);
+  EMPILAGE e = noeud_installe(b, "4k3/8/8/8/8/8/6p1/4KR2 b -");
   uint32_t l[TAILLE_LISTE_COUPS];
   generate_all<NOIRS>(e, l);
   const uint32_t g2f1 = coup_texte("g2f1");
@@ -254,9 +261,7 @@ TEST_F(SearchPosition, PromotingCaptureIsFourMovesOrOneQueenCapture) {
 
 TEST_F(SearchPosition, CastlingRightsFollowTheRookSlots) {
   CEchiquier b;
-  place_fen(b, "r3k2r/8/8/8/8/8/8/R3K2R b KQkq");
-  EMPILAGE e = *b.emp;
-  installe(e);
+  EMPILAGE e = noeud_installe(b, "r3k2r/8/8/8/8/8/8/R3K2R b KQkq");
   // Moving the h8 rook loses black's king side only
   EMPILAGE a = e;
   applique_coup_noeud<NOIRS>(a, coup_texte("h8h5"));
@@ -281,9 +286,7 @@ TEST_F(SearchPosition, CastlingRightsFollowTheRookSlots) {
 
 TEST_F(SearchPosition, EnPassantOnlyInTheFullListAndReportsTheVictim) {
   CEchiquier b;
-  place_fen(b, "4k3/3p4/8/4P3/8/8/8/4K3 b -");
-  EMPILAGE e = *b.emp;
-  installe(e);
+  EMPILAGE e = noeud_installe(b, "4k3/3p4/8/4P3/8/8/8/4K3 b -");
   const uint32_t d7d5 = coup_texte("d7d5");
   applique(NOIRS, e, d7d5);
   uint32_t l[TAILLE_LISTE_COUPS];
@@ -307,9 +310,7 @@ TEST_F(SearchPosition, EnPassantOnlyInTheFullListAndReportsTheVictim) {
 
 TEST_F(SearchPosition, CastlingIsGeneratedInCheck) {
   CEchiquier b;
-  place_fen(b, "4k3/8/8/8/8/8/4r3/R3K2R w KQ");
-  EMPILAGE e = *b.emp;
-  installe(e);
+  EMPILAGE e = noeud_installe(b, "4k3/8/8/8/8/8/4r3/R3K2R w KQ");
   uint32_t l[TAILLE_LISTE_COUPS];
   const int n = generate_all<BLANCS>(e, l);
   EXPECT_EQ(l[n - 2], ROQUE_BLANC_PETIT);
