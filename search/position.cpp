@@ -58,18 +58,19 @@ inline void retire(EMPILAGE& e, int c, int q) {
   }
 }
 
-// Moves side M's castling rook from one square to another.
+// Moves slot p of side M from one square to another: board, piece-square
+// sum and position key (a man on the arrival square is left to the caller).
 template <int M>
-inline void deplace_tour(EMPILAGE& e, int tour, int de, int vers) {
+inline void deplace_piece(EMPILAGE& e, int p, int de, int vers) {
   using T = Camp<M>;
   const int (*psq)[64] = M == BLANCS ? psq_blanc : psq_noir;
-  const int t = e.type_piece[tour];
+  const int t = e.type_piece[p];
   e.echiquier[de] = VIDE;
-  e.echiquier[vers] = tour;
-  e.pos_piece[tour] = vers;
+  e.echiquier[vers] = p;
+  e.pos_piece[p] = vers;
   e.positionnel += T::signe * (psq[t][vers] - psq[t][de]);
-  bascule(e, index_cle(tour, t, de));
-  bascule(e, index_cle(tour, t, vers));
+  bascule(e, index_cle(p, t, de));
+  bascule(e, index_cle(p, t, vers));
 }
 
 // Adds a move, or its four promotions in the order queen, rook, bishop, knight.
@@ -128,15 +129,8 @@ int applique_coup_noeud(EMPILAGE& e, uint32_t coup) {
   int prise = e.echiquier[vers];
   const int type = e.type_piece[s];
 
-  // 1. The piece moves
-  e.echiquier[de] = VIDE;
-  e.echiquier[vers] = s;
-  e.pos_piece[s] = vers;
-
-  // 2. Piece-square sum, 3. keys
-  e.positionnel += T::signe * (psq[type][vers] - psq[type][de]);
-  bascule(e, index_cle(s, type, de));
-  bascule(e, index_cle(s, type, vers));
+  // 1. The piece moves, 2. piece-square sum, 3. keys
+  deplace_piece<M>(e, s, de, vers);
   if (type == T::pion) {
     bascule_pions(e, T::base_pion + de);
     bascule_pions(e, T::base_pion + vers);
@@ -173,8 +167,8 @@ int applique_coup_noeud(EMPILAGE& e, uint32_t coup) {
     case GRAND_ROQUE: {
       const int avant = indice_roque<M>(e);
       const bool petit = genre == PETIT_ROQUE;
-      if (petit) deplace_tour<M>(e, T::tour_roi, T::rangee_base + 7, T::rangee_base + 5);
-      else deplace_tour<M>(e, T::tour_dame, T::rangee_base, T::rangee_base + 3);
+      if (petit) deplace_piece<M>(e, T::tour_roi, T::coin_roi, T::arrivee_tour_roi);
+      else deplace_piece<M>(e, T::tour_dame, T::coin_dame, T::arrivee_tour_dame);
       e.roque[T::roque_roi] = petit ? ROQUE_FAIT : ROQUE_PERDU;
       e.roque[T::roque_dame] = petit ? ROQUE_PERDU : ROQUE_FAIT;
       change_indice(e, avant, T::base_roque);
