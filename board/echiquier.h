@@ -10,6 +10,9 @@
 #include "board/partie.h"
 #include "board/types.h"
 
+class CFichier;
+class CSauvegardeJeu;
+
 class CEchiquier {
  public:
   CEchiquier();
@@ -131,6 +134,12 @@ class CEchiquier {
   int charge_position(const char* nom);
   int charge_partie(const char* nom);
   int charge_pgn(const char* nom, int numero);
+  // Opens a game file for charge_partie or charge_pgn and starts a fresh
+  // game; false, with the reason kept, when it cannot be opened.
+  bool ouvre_partie(CFichier& fichier, const char* nom);
+  // Ends a public game reader: a failure, or a game that ends in mate or
+  // stalemate (read whole), puts back the game the copy holds.
+  int garde_partie(int r, CSauvegardeJeu& sauvegarde);
   // Starts a fresh repetition history from the position on the board: it is
   // its first occurrence, unless `unique` (an en passant capture it allows
   // makes it a position no later one can repeat).
@@ -139,6 +148,11 @@ class CEchiquier {
   bool prise_en_passant_listee() const;
   // Generates the moves of the side to move into liste_coups, no move applied.
   uint32_t genere_liste();
+  // Takes the double pawn step `pas` of the side not to move back and lets
+  // the generator replay it, which lists the en passant replies as after
+  // Joue. An illegal replay leaves the pawn where it stood, lists the moves
+  // with none applied, and returns false.
+  bool rejoue_double_pas(uint32_t pas);
   // Allocates fen_depart on first need and returns it.
   char* alloue_fen_depart();
 

@@ -1,6 +1,7 @@
 // Playing moves of the game and moving along the recorded game.
 #include <cstring>
 
+#include "board/camp.h"
 #include "board/echiquier.h"
 #include "board/movegen.h"
 #include "search/globals.h"
@@ -132,16 +133,8 @@ int CEchiquier::Retour(int n) {
   const bool double_pas = dernier != 0 && (dernier & GENRE_COUP) == 0 && pion != VIDE &&
                           (type_piece[pion] == PION_BLANC || type_piece[pion] == PION_NOIR) &&
                           (vers - de == 16 || de - vers == 16) && echiquier[de] == VIDE;
-  if (double_pas) {
-    echiquier[vers] = VIDE;
-    echiquier[de] = pion;
-    pos_piece[pion] = de;
-    CopieEmp(emp);
-    applique_coup(trait ^ 1, liste_coups, dernier, emp);
-    RecupEmp(emp);
-  } else {
-    genere_liste();
-  }
+  if (double_pas) rejoue_double_pas(dernier);
+  else genere_liste();
 
   // The position taken back to starts a fresh repetition history
   if (arriere) note_premiere_occurrence(prise_en_passant_listee());
@@ -150,6 +143,39 @@ int CEchiquier::Retour(int n) {
   coup_prevu = 0;
   generation_hash = 0;
   return 0;
+}
+
+namespace {
+
+// Takes back the rook's part of side C's castling: the rook returns to its corner.
+template <int C>
+void remet_tour(CEchiquier& e, uint32_t genre) {
+  using T = Camp<C>;
+  const bool petit = genre == PETIT_ROQUE;
+  const int tour = petit ? T::tour_roi : T::tour_dame, coin = petit ? T::coin_roi : T::coin_dame;
+  e.echiquier[petit ? T::arrivee_tour_roi : T::arrivee_tour_dame] = VIDE;
+  e.echiquier[coin] = tour;
+  e.pos_piece[tour] = coin;
+}
+
+}  // namespace
+
+bool CEchiquier::rejoue_double_pas(uint32_t pas) {
+  const int de = case_depart(pas), vers = case_arrivee(pas);
+  const int pion = echiquier[vers];
+  echiquier[vers] = VIDE;
+  echiquier[de] = pion;
+  pos_piece[pion] = de;
+  CopieEmp(emp);
+  if (applique_coup(trait ^ 1, liste_coups, pas, emp) & COUP_ILLEGAL) {
+    echiquier[de] = VIDE;
+    echiquier[vers] = pion;
+    pos_piece[pion] = vers;
+    genere_liste();
+    return false;
+  }
+  RecupEmp(emp);
+  return true;
 }
 
 void CEchiquier::MajArriere(S_LISTE_COUPS e) {
@@ -167,16 +193,9 @@ void CEchiquier::MajArriere(S_LISTE_COUPS e) {
   }
   trait ^= 1;
 
-  const int base = trait == BLANCS ? 0 : 56;
-  const int premier = trait == BLANCS ? 0 : 16;
-  if (genre == PETIT_ROQUE) {
-    echiquier[base + 5] = VIDE;
-    echiquier[base + 7] = premier + 3;
-    pos_piece[premier + 3] = base + 7;
-  } else if (genre == GRAND_ROQUE) {
-    echiquier[base + 3] = VIDE;
-    echiquier[base] = premier + 2;
-    pos_piece[premier + 2] = base;
+  if (genre == PETIT_ROQUE || genre == GRAND_ROQUE) {
+    if (trait == BLANCS) remet_tour<BLANCS>(*this, genre);
+    else remet_tour<NOIRS>(*this, genre);
   } else if (genre == PRISE_EN_PASSANT) {
     echiquier[vers] = VIDE;
     if (e.prise < VIDE) {

@@ -64,8 +64,8 @@ bool coup_legal(EMPILAGE& w, uint32_t m) {
 
   bool attaque_roi;
   if (genre == PETIT_ROQUE || genre == GRAND_ROQUE) {
-    const int coin = genre == PETIT_ROQUE ? T::rangee_base + 7 : T::rangee_base;
-    const int dest_tour = genre == PETIT_ROQUE ? T::rangee_base + 5 : T::rangee_base + 3;
+    const int coin = genre == PETIT_ROQUE ? T::coin_roi : T::coin_dame;
+    const int dest_tour = genre == PETIT_ROQUE ? T::arrivee_tour_roi : T::arrivee_tour_dame;
     const int tour = genre == PETIT_ROQUE ? T::tour_roi : T::tour_dame;
     const int occ_coin = w.echiquier[coin], occ_dest = w.echiquier[dest_tour];
     const int pos_tour = w.pos_piece[tour];
@@ -140,6 +140,18 @@ void retire_prise(EMPILAGE& w, int c) {
   else (pion ? w.nb_pions_noirs : w.nb_pieces_noires) -= 1;
 }
 
+// The rook's part of side M's castling: from its corner to the square the
+// king passed.
+template <int M>
+void deplace_tour_roque(EMPILAGE& w, bool petit) {
+  using T = Camp<M>;
+  const int tour = petit ? T::tour_roi : T::tour_dame;
+  const int arrivee = petit ? T::arrivee_tour_roi : T::arrivee_tour_dame;
+  w.echiquier[petit ? T::coin_roi : T::coin_dame] = VIDE;
+  w.echiquier[arrivee] = tour;
+  w.pos_piece[tour] = arrivee;
+}
+
 // Applies move m of side M to w; returns the captured slot or VIDE.
 template <int M>
 int applique(EMPILAGE& w, uint32_t m) {
@@ -164,16 +176,12 @@ int applique(EMPILAGE& w, uint32_t m) {
 
   switch (genre) {
     case PETIT_ROQUE:
-      w.echiquier[T::rangee_base + 7] = VIDE;
-      w.echiquier[T::rangee_base + 5] = T::tour_roi;
-      w.pos_piece[T::tour_roi] = T::rangee_base + 5;
+      deplace_tour_roque<M>(w, true);
       w.roque[T::roque_roi] = ROQUE_FAIT;
       w.roque[T::roque_dame] = ROQUE_PERDU;
       break;
     case GRAND_ROQUE:
-      w.echiquier[T::rangee_base] = VIDE;
-      w.echiquier[T::rangee_base + 3] = T::tour_dame;
-      w.pos_piece[T::tour_dame] = T::rangee_base + 3;
+      deplace_tour_roque<M>(w, false);
       w.roque[T::roque_dame] = ROQUE_FAIT;
       w.roque[T::roque_roi] = ROQUE_PERDU;
       break;
@@ -305,7 +313,7 @@ uint32_t genere(uint32_t* liste, uint32_t coup, int prises, EMPILAGE* etat) {
   EMPILAGE w;
   int prise = VIDE;
 
-  // Legality test alone: nothing is written.
+  // Legality test alone: the state is edited in place and put back as it was.
   if (liste == nullptr) {
     if (coup == 0) return attaque<C>(*etat, etat->pos_piece[Camp<M>::roi]) ? COUP_ILLEGAL : 0;
     return coup_legal<M>(*etat, coup) ? coup : coup | COUP_ILLEGAL;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "board/camp.h"
 #include "board/echiquier.h"
 #include "board/movegen.h"
 #include "search/globals.h"
@@ -24,15 +25,16 @@ void place(CEchiquier& e, int slot, int type, int case_) {
   e.type_piece[slot] = type;
 }
 
-// Castling states of one colour from its king and rook slots.
-void droits_couleur(CEchiquier& e, int couleur) {
-  const int premier = couleur == NOIRS ? 16 : 0, base = couleur == NOIRS ? 56 : 0;
-  int& petit = e.roque[couleur == NOIRS ? 1 : 0];
-  int& grand = e.roque[couleur == NOIRS ? 3 : 2];
-  const int roi = e.pos_piece[premier];
-  if (roi == base + 4) {
-    if (e.pos_piece[premier + 3] == base + 7) petit = ROQUE_POSSIBLE;
-    if (e.pos_piece[premier + 2] == base) grand = ROQUE_POSSIBLE;
+// Castling states of colour C from its king and rook slots.
+template <int C>
+void droits_couleur(CEchiquier& e) {
+  using T = Camp<C>;
+  int& petit = e.roque[T::roque_roi];
+  int& grand = e.roque[T::roque_dame];
+  const int roi = e.pos_piece[T::roi];
+  if (roi == T::case_roi) {
+    if (e.pos_piece[T::tour_roi] == T::coin_roi) petit = ROQUE_POSSIBLE;
+    if (e.pos_piece[T::tour_dame] == T::coin_dame) grand = ROQUE_POSSIBLE;
   }
   // With no castling left, the king is taken as castled on its wing
   if (petit == ROQUE_PERDU && grand == ROQUE_PERDU && roi >= 0) {
@@ -41,17 +43,19 @@ void droits_couleur(CEchiquier& e, int couleur) {
   }
 }
 
-// A castling state may stay possible only while its king and rook stand on
-// their initial squares: the generators move the rook slot from its corner.
+// A castling state of colour C may stay possible only while its king and
+// rook stand on their initial squares: the generators move the rook slot
+// from its corner.
+template <int C>
 void garde_roques(CEchiquier& e) {
-  for (int i = 0; i < 4; ++i) {
-    const int noir = i & 1, petit = i < 2;
-    const int premier = noir ? 16 : 0, base = noir ? 56 : 0;
-    const bool chez_eux = e.pos_piece[premier] == base + 4 &&
-                          e.pos_piece[premier + (petit ? 3 : 2)] == base + (petit ? 7 : 0);
-    int& r = e.roque[i];
-    if (r < ROQUE_PERDU || r > ROQUE_FAIT || (r == ROQUE_POSSIBLE && !chez_eux)) r = ROQUE_PERDU;
-  }
+  using T = Camp<C>;
+  const bool roi_chez_lui = e.pos_piece[T::roi] == T::case_roi;
+  auto garde = [&](int& r, bool tour_chez_elle) {
+    if (r < ROQUE_PERDU || r > ROQUE_FAIT || (r == ROQUE_POSSIBLE && !(roi_chez_lui && tour_chez_elle)))
+      r = ROQUE_PERDU;
+  };
+  garde(e.roque[T::roque_roi], e.pos_piece[T::tour_roi] == T::coin_roi);
+  garde(e.roque[T::roque_dame], e.pos_piece[T::tour_dame] == T::coin_dame);
 }
 
 }  // namespace
@@ -165,8 +169,8 @@ int CEchiquier::AjoutePion(int couleur, int case_) {
 
 int CEchiquier::DroitsRoque() {
   for (int& r : roque) r = ROQUE_PERDU;
-  droits_couleur(*this, BLANCS);
-  droits_couleur(*this, NOIRS);
+  droits_couleur<BLANCS>(*this);
+  droits_couleur<NOIRS>(*this);
   return 0;
 }
 
@@ -208,7 +212,8 @@ int CEchiquier::RecalculePosition(int trait_) {
   }
 
   // Starting FEN, moves of the side to move
-  garde_roques(*this);
+  garde_roques<BLANCS>(*this);
+  garde_roques<NOIRS>(*this);
   CreeForsythe(alloue_fen_depart());
   if (genere_liste() & COUP_ILLEGAL) {
     // The side not to move is in check: the generator listed nothing

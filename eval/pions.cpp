@@ -3,23 +3,15 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "board/camp.h"
 #include "board/tables.h"
 #include "search/hash.h"
 
 namespace {
 
-// What distinguishes the two colours. Ranks are counted from the colour's
-// own side: rang(q) is the rank index for White, 7 minus it for Black.
+// Pieces (not pawns) of colour C.
 template <int C>
-struct Camp {
-  static constexpr int pion = C == BLANCS ? PION_BLANC : PION_NOIR;  // own pawn type
-  static constexpr int premier = C == BLANCS ? 0 : 16;               // first own slot (the king)
-  static constexpr int premier_pion = premier + 8;                   // first own pawn slot
-  static constexpr int roi_adverse = C == BLANCS ? 16 : 0;
-  static constexpr int cavalier_adverse = C == BLANCS ? 22 : 6;      // first enemy knight slot
-  static int rang(int q) { return C == BLANCS ? rangee(q) : 7 - rangee(q); }
-  static int pieces(const EMPILAGE* e) { return C == BLANCS ? e->nb_pieces_blanches : e->nb_pieces_noires; }
-};
+int nb_pieces(const EMPILAGE* e) { return C == BLANCS ? e->nb_pieces_blanches : e->nb_pieces_noires; }
 
 // One colour's pawns by file, ranks counted from its own side.
 struct COLONNES {
@@ -69,7 +61,7 @@ int defauts(const COLONNES& c) {
 template <int C>
 bool contre_cavalier_seul(const EMPILAGE* e) {
   using T = Camp<C>;
-  return Camp<1 - C>::pieces(e) == 1 &&
+  return nb_pieces<1 - C>(e) == 1 &&
          (e->pos_piece[T::cavalier_adverse] >= 0 || e->pos_piece[T::cavalier_adverse + 1] >= 0);
 }
 
@@ -78,9 +70,9 @@ bool contre_cavalier_seul(const EMPILAGE* e) {
 template <int C>
 int passes(const EMPILAGE* e, int trait, const COLONNES& amis, const COLONNES& ennemis) {
   using T = Camp<C>;
-  int r = (8 - Camp<1 - C>::pieces(e)) * 5;
+  int r = (8 - nb_pieces<1 - C>(e)) * 5;
   if (contre_cavalier_seul<C>(e)) r = 42;
-  const bool carre = Camp<1 - C>::pieces(e) == 0;
+  const bool carre = nb_pieces<1 - C>(e) == 0;
   const int roi = e->pos_piece[T::roi_adverse] & 63;
   const int s = trait != C;  // the enemy is to move
   int score = 0, serie = 0;

@@ -21,8 +21,10 @@ struct COMPTES_RACINE {
 };
 // The root's counts; written by prepare_recherche, read by the evaluation.
 extern COMPTES_RACINE comptes_racine;
-// Value of each piece type (king to black pawn) in the root's phase; written
-// by prepare_recherche, read by the search when a pawn promotes.
+// Value of each piece type (king to black pawn) in the root's phase, as
+// valeur_piece_phase gives it; written by prepare_recherche for a look at
+// the root's values (the search's promotions take theirs from
+// valeur_piece_phase through fixe_promotions).
 extern int valeur_type[7];
 
 // Prepares values and tables from the search root; returns its phase (0..5).

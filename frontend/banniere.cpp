@@ -17,7 +17,7 @@ static_assert(sans_zero(), "the scrambled banner must not contain a zero byte");
 
 const unsigned char* const banniere_stockee = brouillee.data();
 
-std::string descramble_banniere(const unsigned char* stocke) {
+std::string dechiffre_banniere(const unsigned char* stocke) {
   std::string texte;
   unsigned a = 1, b = 1;
   for (; *stocke && texte.size() < 255; ++stocke) {
@@ -30,5 +30,5 @@ std::string descramble_banniere(const unsigned char* stocke) {
 }
 
 void afficher_banniere(const unsigned char* stocke) {
-  std::fputs(descramble_banniere(stocke).c_str(), stderr);
+  std::fputs(dechiffre_banniere(stocke).c_str(), stderr);
 }

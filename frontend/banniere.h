@@ -24,7 +24,7 @@ constexpr std::array<unsigned char, N> brouille_banniere(const char (&texte)[N])
 
 // Descrambles the stored bytes up to their terminating zero (at most 255
 // characters) into text.
-std::string descramble_banniere(const unsigned char* stocke);
+std::string dechiffre_banniere(const unsigned char* stocke);
 
 // Writes the descrambled banner to standard error.
 void afficher_banniere(const unsigned char* stocke);

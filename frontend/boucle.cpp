@@ -21,6 +21,7 @@
 #include "notation/lecture.h"
 #include "eval/evaluation.h"
 #include "search/hash.h"
+#include "notation/texte.h"
 
 drapeau_atomique anticipation_active{0};
 drapeau_atomique post_actif{0};
@@ -246,23 +247,10 @@ bool point(CEchiquier& e, std::string&, const std::string&, bool&) {
   return lit_drapeau(post_actif) != 0;
 }
 
-bool post(CEchiquier&, std::string&, const std::string&, bool&) {
-  echange_atomique(post_actif, 1);
-  return true;
-}
-
-bool nopost(CEchiquier&, std::string&, const std::string&, bool&) {
-  echange_atomique(post_actif, 0);
-  return true;
-}
-
-bool hard(CEchiquier&, std::string&, const std::string&, bool&) {
-  echange_atomique(anticipation_active, 1);
-  return true;
-}
-
-bool easy(CEchiquier&, std::string&, const std::string&, bool&) {
-  echange_atomique(anticipation_active, 0);
+// POST, NOPOST, HARD, EASY: a flag on or off.
+template <drapeau_atomique& drapeau, int valeur>
+bool fixe_drapeau(CEchiquier&, std::string&, const std::string&, bool&) {
+  echange_atomique(drapeau, valeur);
   return true;
 }
 
@@ -457,10 +445,10 @@ const COMMANDE commandes[] = {
     {"WHITE", 0, CONTINUE, ignore},
     {"BLACK", 0, CONTINUE, ignore},
     {".", 0, CONTINUE, point},
-    {"POST", 0, CONTINUE, post},
-    {"NOPOST", 0, CONTINUE, nopost},
-    {"HARD", 0, CONTINUE, hard},
-    {"EASY", 0, CONTINUE, easy},
+    {"POST", 0, CONTINUE, fixe_drapeau<post_actif, 1>},
+    {"NOPOST", 0, CONTINUE, fixe_drapeau<post_actif, 0>},
+    {"HARD", 0, CONTINUE, fixe_drapeau<anticipation_active, 1>},
+    {"EASY", 0, CONTINUE, fixe_drapeau<anticipation_active, 0>},
     {"QUIT", 0, ABANDONNE, quit},
     {"NEW", 0, ABANDONNE, nouvelle_partie},
     {"RESULT", 6, ABANDONNE, result, result_agit},
@@ -522,7 +510,7 @@ void annonce_resultat(CEchiquier& e, int code, const char* texte) {
 
 bool traite_ligne(CEchiquier& e, std::string& ligne) {
   const std::string brute = ligne;
-  for (char& c : ligne) c = char(std::toupper(static_cast<unsigned char>(c)));
+  majuscules(ligne);
   bool fin = false;
   for (const COMMANDE& c : commandes) {
     if (!correspond(c, ligne)) continue;
@@ -546,7 +534,7 @@ int boucle_commandes(CEchiquier& e) {
     std::fflush(stdout);
     ecrit_invite('?');
     if (!std::getline(std::cin, ligne)) break;  // end of input ends the program as QUIT does
-    if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
+    ote_retour_chariot(ligne);
     // A first command "uci" chooses the other protocol for the whole session.
     if (premiere && est_commande_uci(ligne)) return boucle_uci(e);
     if (ligne.find_first_not_of(" \t") != std::string::npos) premiere = false;

@@ -15,11 +15,11 @@
 #include "frontend/niveau.h"
 #include "search/globals.h"
 #include "tablebase/registry.h"
+#include "notation/texte.h"
 
 std::string repertoire_tables;
 
 namespace {
-bool est_blanc(char c) { return c == ' ' || c == '\t'; }
 
 // A decimal integer, blanks around it allowed, nothing else.
 bool lit_entier(const char* texte, int& n) {
@@ -62,7 +62,7 @@ void lire_configuration(int* taille_hash, std::string& repertoire) {
   int numero = 0;
   while (std::getline(f, ligne)) {
     ++numero;
-    if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
+    ote_retour_chariot(ligne);
     size_t i = 0;
     while (i < ligne.size() && est_blanc(ligne[i])) ++i;
     if (i >= ligne.size() || ligne[i] == ';') continue;

@@ -10,6 +10,7 @@
 #include "board/sauvegarde.h"
 #include "board/setup.h"
 #include "frontend/boucle.h"
+#include "notation/texte.h"
 
 void vider_case(CEchiquier& e, int case_) {
   if (case_ < 0 || case_ > 63) return;
@@ -51,8 +52,8 @@ int mode_edition(CEchiquier& e, int trait, bool* fin_entree, std::string* motif)
       *fin_entree = true;
       break;
     }
-    if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
-    for (char& c : ligne) c = char(std::toupper(static_cast<unsigned char>(c)));
+    ote_retour_chariot(ligne);
+    majuscules(ligne);
     if (!ligne_edition(e, ligne.c_str(), couleur)) break;
   }
   e.DroitsRoque();

@@ -3,14 +3,15 @@
 #include <cctype>
 #include <cstring>
 
+#include "notation/texte.h"
+
 namespace {
 
-bool est_blanc(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+// Any white space of a PGN text between tokens (wider than a field blank).
+bool est_espace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 // Characters that end a move token besides blanks.
-bool fin_de_jeton(char c) { return est_blanc(c) || std::strchr("{}();$[", c) != nullptr; }
-
-bool est_chiffre(char c) { return c >= '0' && c <= '9'; }
+bool fin_de_jeton(char c) { return est_espace(c) || std::strchr("{}();$[", c) != nullptr; }
 
 }  // namespace
 
@@ -43,11 +44,11 @@ void CLecteurPgn::traite_etiquette(PARTIE_PGN& partie, size_t i) {
   // Every tag pair of the line: [Name "value"]
   while (i < ligne_.size() && ligne_[i] == '[') {
     size_t j = i + 1;
-    while (j < ligne_.size() && est_blanc(ligne_[j])) ++j;
+    while (j < ligne_.size() && est_espace(ligne_[j])) ++j;
     std::string nom;
-    while (j < ligne_.size() && !est_blanc(ligne_[j]) && ligne_[j] != '"' && ligne_[j] != ']')
+    while (j < ligne_.size() && !est_espace(ligne_[j]) && ligne_[j] != '"' && ligne_[j] != ']')
       nom += ligne_[j++];
-    while (j < ligne_.size() && est_blanc(ligne_[j])) ++j;
+    while (j < ligne_.size() && est_espace(ligne_[j])) ++j;
     std::string valeur;
     if (j < ligne_.size() && ligne_[j] == '"') {
       for (++j; j < ligne_.size() && ligne_[j] != '"'; ++j) {
@@ -63,7 +64,7 @@ void CLecteurPgn::traite_etiquette(PARTIE_PGN& partie, size_t i) {
       resultat_etiquette_ = r >= RESULTAT_INCONNU ? r : RESULTAT_INCONNU;
     }
     i = j + 1;
-    while (i < ligne_.size() && est_blanc(ligne_[i])) ++i;
+    while (i < ligne_.size() && est_espace(ligne_[i])) ++i;
   }
 }
 
@@ -114,7 +115,7 @@ bool CLecteurPgn::traite_coups(PARTIE_PGN& partie, size_t i) {
     } else if (c == '}') {
       erreur(partie, "a \"}\" closes no comment");
       ++i;
-    } else if (variantes_ > 0 || est_blanc(c)) {
+    } else if (variantes_ > 0 || est_espace(c)) {
       ++i;
     } else if (c == '$') {
       for (++i; i < n && est_chiffre(ligne_[i]); ++i) {
@@ -160,7 +161,7 @@ bool CLecteurPgn::suivante(PARTIE_PGN& partie) {
         ligne_lue = lit_ligne();
         continue;
       }
-      while (i < ligne_.size() && est_blanc(ligne_[i])) ++i;
+      while (i < ligne_.size() && est_espace(ligne_[i])) ++i;
       if (i < ligne_.size() && ligne_[i] == '[') {
         if (a_des_coups_) {
           // The next game's tags
@@ -178,7 +179,7 @@ bool CLecteurPgn::suivante(PARTIE_PGN& partie) {
     if (termine) {
       // Anything after the termination belongs to the next game
       size_t k = debut_;
-      while (k < ligne_.size() && est_blanc(ligne_[k])) ++k;
+      while (k < ligne_.size() && est_espace(ligne_[k])) ++k;
       if (k < ligne_.size()) ligne_en_attente_ = true;
       break;
     }

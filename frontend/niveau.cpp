@@ -9,6 +9,7 @@
 #include "board/echiquier.h"
 #include "frontend/boucle.h"
 #include "search/temps.h"
+#include "notation/texte.h"
 
 int coups_par_periode = 6;
 int temps_base_ms = 60000;
@@ -53,10 +54,6 @@ bool lit_decimal(const char*& p, double& valeur) {
   }
   valeur = v;
   return true;
-}
-
-void saute_blancs(const char*& p) {
-  while (*p == ' ' || *p == '\t') ++p;
 }
 
 }  // namespace
@@ -136,14 +133,14 @@ bool commande_level(const char* ligne) {
   increment_ms = 0;
   const char* p = std::strlen(ligne) >= 5 ? ligne + 5 : "";
   // Moves per period
-  saute_blancs(p);
+  p = saute_blancs(p);
   char* fin = nullptr;
   const long mps = std::strtol(p, &fin, 10);
   if (fin == p) return false;
   coups_par_periode = int(std::clamp(mps, 0L, 100000L));
   p = fin;
   // Base: minutes, or min:sec
-  saute_blancs(p);
+  p = saute_blancs(p);
   double minutes = 0, secondes = 0;
   if (!lit_decimal(p, minutes)) return false;
   if (*p == ':') {
@@ -152,7 +149,7 @@ bool commande_level(const char* ligne) {
   }
   temps_base_ms = en_ms(minutes * 60 + secondes);
   // Increment in seconds, if any
-  saute_blancs(p);
+  p = saute_blancs(p);
   double inc = 0;
   if (lit_decimal(p, inc)) increment_ms = en_ms(inc);
   return true;
@@ -160,10 +157,10 @@ bool commande_level(const char* ligne) {
 
 int lit_secondes_ms(const char* texte) {
   const char* p = texte;
-  saute_blancs(p);
+  p = saute_blancs(p);
   double s = 0;
   if (!lit_decimal(p, s)) return -1;
-  saute_blancs(p);
+  p = saute_blancs(p);
   if (*p) return -1;
   const int ms = en_ms(s);
   return ms >= 1 ? ms : -1;

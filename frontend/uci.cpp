@@ -11,6 +11,7 @@
 #include "frontend/uci_recherche.h"
 #include "search/hash.h"
 #include "search/pilote.h"
+#include "notation/texte.h"
 
 namespace {
 
@@ -161,7 +162,7 @@ int boucle_uci(CEchiquier& e) {
 
   std::string ligne;
   while (std::getline(std::cin, ligne)) {
-    if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
+    ote_retour_chariot(ligne);
     if (!traite_commande_uci(s, ligne)) break;
   }
   // "quit" or the end of input: a running search still answers its "go".

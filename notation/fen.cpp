@@ -3,41 +3,29 @@
 #include <cstring>
 #include <string>
 
+#include "board/camp.h"
 #include "board/echiquier.h"
 #include "board/movegen.h"
 #include "board/sauvegarde.h"
 #include "board/setup.h"
+#include "notation/texte.h"
 
 namespace {
 
 constexpr char LETTRES_FEN[] = "KQRBNPP";
 
-bool est_blanc(char c) { return c == ' ' || c == '\t'; }
-
-const char* saute_blancs(const char* p) {
-  while (est_blanc(*p)) ++p;
-  return p;
-}
-
 // Piece type of a FEN letter (upper-cased), or -1.
-int type_fen(char c) {
-  switch (c) {
-    case 'K': return ROI;
-    case 'Q': return DAME;
-    case 'R': return TOUR;
-    case 'B': return FOU;
-    case 'N': return CAVALIER;
-    case 'P': return PION_BLANC;
-    default: return -1;
-  }
-}
+int type_fen(char c) { return c == 'P' ? PION_BLANC : type_lettre(c); }
 
 // Puts a colour's rooks in their castling slots when they stand in the
 // corners in each other's slot (two rooks on one wing are placed in the
 // order they are read, not by corner).
-void range_tours(CEchiquier& e, int couleur) {
-  const int t = couleur == NOIRS ? 18 : 2, base = couleur == NOIRS ? 56 : 0;
-  if (e.echiquier[base + 7] != t && e.echiquier[base] != t + 1) return;
+template <int C>
+void range_tours(CEchiquier& e) {
+  using T = Camp<C>;
+  constexpr int t = T::tour_dame;
+  static_assert(T::tour_roi == t + 1);
+  if (e.echiquier[T::coin_roi] != t && e.echiquier[T::coin_dame] != t + 1) return;
   const int a = e.pos_piece[t], b = e.pos_piece[t + 1];
   if (a < 0 || b < 0) return;
   e.pos_piece[t] = b;
@@ -62,6 +50,44 @@ int case_en_passant(const char* p, int trait) {
 
 // Name of a square ("e3").
 std::string nom_case(int q) { return {char('a' + q % 8), char('1' + q / 8)}; }
+
+// Reads the placement, eight files a rank, rank 8 first, into the emptied
+// board e and moves p past it; returns why it cannot stand, or "".
+std::string lit_placement(CEchiquier& e, const char*& p) {
+  for (int r = 7; r >= 0; --r) {
+    int f = 0;
+    while (f < 8) {
+      const char c = *p;
+      if (c == 0) {
+        // The text ends inside the placement
+        return "the placement ends at rank " + std::to_string(r + 1);
+      }
+      ++p;
+      if (est_chiffre(c)) {
+        f += c - '0';
+        continue;
+      }
+      const bool minuscule = c >= 'a' && c <= 'z';
+      const int type = type_fen(minuscule ? char(c - 32) : c);
+      if (type < 0) {
+        ++f;  // anything else stands for one empty square
+        continue;
+      }
+      const int couleur = minuscule ? NOIRS : BLANCS;
+      const int q = r * 8 + f;
+      const int slot = type == PION_BLANC ? e.AjoutePion(couleur, q) : e.AjoutePiece(couleur, type, q);
+      if (slot < 0) {
+        return "no room for " + std::string(1, c) + " on " + nom_case(q);
+      }
+      ++f;
+    }
+    // The character after a rank: "/" between ranks, the space after rank 1
+    if (*p) ++p;
+  }
+  if (e.pos_piece[0] < 0 || e.pos_piece[16] < 0) return motif_placement(e);
+  return "";
+
+}
 
 }  // namespace
 
@@ -125,43 +151,10 @@ int CEchiquier::lit_forsythe(const char* texte) {
   const char* p = saute_blancs(texte);
   vide_echiquier(*this);
 
-  // Placement: eight files a rank, rank 8 first
-  for (int r = 7; r >= 0; --r) {
-    int f = 0;
-    while (f < 8) {
-      const char c = *p;
-      if (c == 0) {
-        // The text ends inside the placement
-        motif_echec = "the placement ends at rank " + std::to_string(r + 1);
-        refuse_position(*this);
-        return -2;
-      }
-      ++p;
-      if (c >= '0' && c <= '9') {
-        f += c - '0';
-        continue;
-      }
-      const bool minuscule = c >= 'a' && c <= 'z';
-      const int type = type_fen(minuscule ? char(c - 32) : c);
-      if (type < 0) {
-        ++f;  // anything else stands for one empty square
-        continue;
-      }
-      const int couleur = minuscule ? NOIRS : BLANCS;
-      const int q = r * 8 + f;
-      const int slot = type == PION_BLANC ? AjoutePion(couleur, q) : AjoutePiece(couleur, type, q);
-      if (slot < 0) {
-        motif_echec = "no room for " + std::string(1, c) + " on " + nom_case(q);
-        refuse_position(*this);
-        return -2;
-      }
-      ++f;
-    }
-    // The character after a rank: "/" between ranks, the space after rank 1
-    if (*p) ++p;
-  }
-  if (pos_piece[0] < 0 || pos_piece[16] < 0) {
-    motif_echec = motif_placement(*this);
+  // Placement
+  const std::string motif = lit_placement(*this, p);
+  if (!motif.empty()) {
+    motif_echec = motif;
     refuse_position(*this);
     return -2;
   }
@@ -173,8 +166,8 @@ int CEchiquier::lit_forsythe(const char* texte) {
   p = saute_blancs(p);
 
   // Castling: the letters, in the order K Q k q, grant what the placement allows
-  range_tours(*this, BLANCS);
-  range_tours(*this, NOIRS);
+  range_tours<BLANCS>(*this);
+  range_tours<NOIRS>(*this);
   DroitsRoque();
   bool lettres[4] = {false, false, false, false};
   static constexpr struct { char lettre; int etat; } ORDRE[4] = {{'K', 0}, {'Q', 2}, {'k', 1}, {'q', 3}};
@@ -203,23 +196,10 @@ int CEchiquier::lit_forsythe(const char* texte) {
   if (pion == VIDE || type_piece[pion] != (cote == BLANCS ? PION_NOIR : PION_BLANC) ||
       echiquier[cible] != VIDE || echiquier[depart] != VIDE)
     return 0;
-  echiquier[arrivee] = VIDE;
-  echiquier[depart] = pion;
-  pos_piece[pion] = depart;
-  CopieEmp(emp);
+  // An illegal replay cannot happen once the side not to move is known not
+  // to be in check; the pawn then stays where the text put it.
   const uint32_t pas = cree_coup(depart, arrivee);
-  const uint32_t res = cote == BLANCS ? genere_blancs(liste_coups, pas, 0, emp)
-                                      : genere_noirs(liste_coups, pas, 0, emp);
-  if (res & COUP_ILLEGAL) {
-    // Cannot happen once the side not to move is known not to be in check;
-    // the pawn goes back to where the text put it.
-    echiquier[depart] = VIDE;
-    echiquier[arrivee] = pion;
-    pos_piece[pion] = arrivee;
-    genere_liste();
-    return 0;
-  }
-  RecupEmp(emp);
+  if (!rejoue_double_pas(pas)) return 0;
   double_pas_depart = pas;
   CreeForsythe(fen_depart);  // now with its en passant square
   note_premiere_occurrence(prise_en_passant_listee());

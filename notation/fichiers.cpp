@@ -10,15 +10,9 @@
 #include "notation/coordonnees.h"
 #include "notation/lecture.h"
 #include "notation/lignes.h"
+#include "notation/texte.h"
 
 namespace {
-
-bool est_blanc(char c) { return c == ' ' || c == '\t'; }
-
-char* saute_blancs(char* p) {
-  while (est_blanc(*p)) ++p;
-  return p;
-}
 
 // Square of a position-file line ("te1": characters 2 and 3), or -1.
 int case_ligne(const std::string& ligne) {
@@ -102,25 +96,32 @@ int CEchiquier::charge_position(const char* nom) {
   return 0;
 }
 
-int CEchiquier::Load(const char* nom, char*) {
-  CSauvegardeJeu sauvegarde(*this);
-  const int r = charge_partie(nom);
-  // A game that ends in mate or stalemate is read whole
+bool CEchiquier::ouvre_partie(CFichier& fichier, const char* nom) {
+  motif_echec.clear();
+  errno = 0;
+  if (!fichier.ouvre(nom, "r")) {
+    motif_echec = motif_ouverture(errno);
+    return false;
+  }
+  Raz();
+  Coup1();
+  return true;
+}
+
+int CEchiquier::garde_partie(int r, CSauvegardeJeu& sauvegarde) {
   if (r < 0 || r == 1) sauvegarde.restaure();
   else motif_echec.clear();
   return r;
 }
 
+int CEchiquier::Load(const char* nom, char*) {
+  CSauvegardeJeu sauvegarde(*this);
+  return garde_partie(charge_partie(nom), sauvegarde);
+}
+
 int CEchiquier::charge_partie(const char* nom) {
-  motif_echec.clear();
-  errno = 0;
-  CFichier fichier(nom, "r");
-  if (!fichier.get()) {
-    motif_echec = motif_ouverture(errno);
-    return -10;
-  }
-  Raz();
-  Coup1();
+  CFichier fichier;
+  if (!ouvre_partie(fichier, nom)) return -10;
 
   std::string texte;
   int numero = 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "board/types.h"
+#include "notation/texte.h"
 
 // Reads coordinate text ("e2e4", "e7e8q", "e7e8=Q", "e5d6ep") or castling
 // ("O-O", "0-0-0") for side `trait`. Upper-cases the text in place (only
@@ -19,6 +20,3 @@ uint32_t lit_coup_coordonnees(char* texte, int trait);
 // move word, or 0 when it is not a move or is ambiguous.
 uint32_t lit_coup_san(char* texte, int trait, const uint32_t* liste, const EMPILAGE& e);
 
-// Piece type of an English piece letter: "K" 0, "Q" 1, "R" 2, "B" 3,
-// "N" 4; anything else -1.
-int type_lettre(char lettre);

@@ -1,4 +1,5 @@
 #include "notation/lignes.h"
+#include "notation/texte.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,7 +9,7 @@ bool lit_ligne(std::FILE* f, std::string& ligne) {
   int c = std::getc(f);
   if (c == EOF) return false;
   for (; c != EOF && c != '\n'; c = std::getc(f)) ligne.push_back(char(c));
-  if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
+  ote_retour_chariot(ligne);
   // A NUL byte ends the text of its line
   const size_t nul = ligne.find('\0');
   if (nul != std::string::npos) ligne.resize(nul);

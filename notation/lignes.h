@@ -16,6 +16,12 @@ std::string motif_ouverture(int erreur);
 class CFichier {
  public:
   CFichier(const char* nom, const char* mode) : f(nom ? std::fopen(nom, mode) : nullptr) {}
+  CFichier() : f(nullptr) {}
+  // Opens the file now (the object holds none yet); false when it cannot be.
+  bool ouvre(const char* nom, const char* mode) {
+    f = nom ? std::fopen(nom, mode) : nullptr;
+    return f != nullptr;
+  }
   ~CFichier() {
     if (f) std::fclose(f);
   }

@@ -9,17 +9,11 @@
 #include "board/sauvegarde.h"
 #include "notation/lecture.h"
 #include "notation/lignes.h"
+#include "notation/texte.h"
 
 namespace {
 
 constexpr size_t TAILLE_JETON = 16;  // a move token: at most 15 characters
-
-bool est_blanc(char c) { return c == ' ' || c == '\t'; }
-
-char* saute_blancs(char* p) {
-  while (est_blanc(*p)) ++p;
-  return p;
-}
 
 bool fin_de_ligne(char c) { return c == 0 || c == '\n' || c == '\r'; }
 
@@ -30,7 +24,6 @@ bool fin_de_jeton(char c) {
 }
 
 bool est_colonne(char c) { return (c >= 'a' && c <= 'h') || (c >= 'A' && c <= 'H'); }
-bool est_chiffre(char c) { return c >= '0' && c <= '9'; }
 
 // The file's lines with the comments and variations that span them.
 struct LECTEUR_PGN {
@@ -126,23 +119,12 @@ uint32_t CEchiquier::LitCoupFichier(char*& p) {
 
 int CEchiquier::LoadPgn(const char* nom, int numero, char*, char*) {
   CSauvegardeJeu sauvegarde(*this);
-  const int r = charge_pgn(nom, numero);
-  // A game that ends in mate or stalemate is read whole
-  if (r < 0 || r == 1) sauvegarde.restaure();
-  else motif_echec.clear();
-  return r;
+  return garde_partie(charge_pgn(nom, numero), sauvegarde);
 }
 
 int CEchiquier::charge_pgn(const char* nom, int numero) {
-  motif_echec.clear();
-  errno = 0;
-  CFichier fichier(nom, "r");
-  if (!fichier.get()) {
-    motif_echec = motif_ouverture(errno);
-    return -10;
-  }
-  Raz();
-  Coup1();
+  CFichier fichier;
+  if (!ouvre_partie(fichier, nom)) return -10;
 
   LECTEUR_PGN l{fichier.get(), {}, false, 0, 0};
   int blocs = 0;              // tag blocks seen

@@ -133,13 +133,13 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
 
   // 2. Copy the parent's node and apply the entering move. Below the root,
   // whose phase the preparation wrote, promoted pawns take that phase's values.
-  if (parent->ply == 0) prepare_promotions(parent->phase);
+  if (parent->ply == 0) fixe_promotions(parent->phase);
   EMPILAGE e = *parent;
   coup &= 0xffff;
   int prise = VIDE, de = 0, vers = 0;
   if (coup != 0) {
     compte_noeud();
-    prise = apply_move<M>(e, coup);
+    prise = applique_coup_noeud<M>(e, coup);
     if (profondeur >= UN_PLY) precharge_hash<C>(e);  // quiescence nodes do not probe
     de = case_depart(coup);
     vers = case_arrivee(coup);
@@ -213,6 +213,11 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   } else {
     e.coups_reversibles = 0;
   }
+  // The node's entry on the search path, made and freed only for nodes of
+  // more than two plies. entre_chemin, quitte_chemin and sortie read
+  // `profondeur` and `ply` by reference: freeing tests the depth as the node
+  // leaves, which the null-move and single-reply extensions may have raised;
+  // `rep->ply >= ply` keeps an entry of a shallower node on the path intact.
   auto entre_chemin = [&]() {
     if (rep && profondeur / UN_PLY > 2 && rep->ply >= ply) {
       rep->verrou = e.verrou_hash;
@@ -227,7 +232,7 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
       rep->ply = PLY_LIBRE;
     }
   };
-  // 20. Every later return frees the path entry first
+  // Every later return goes through sortie, which frees the path entry first.
   auto sortie = [&](int score) {
     quitte_chemin();
     return score;
@@ -299,10 +304,10 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
     menace = s <= t;
   }
 
-  // 15. The deepest ply is not expanded
+  // 14. The deepest ply is not expanded
   if (ply >= PLY_MAX) return sortie(evaluation(C, &e));
 
-  // 14. All pseudo-legal moves
+  // 15. All pseudo-legal moves
   uint32_t liste[TAILLE_LISTE_COUPS];
   generate_all<C>(e, liste);
 

@@ -56,13 +56,13 @@ int cherche_racine(int camp, uint32_t m, int drapeaux, int d, int alpha, int bet
 }
 
 // One thinking line, printed in one piece: depth, score, centiseconds, nodes, moves.
-void ligne_reflexion(int d, uint32_t debut_ticks, uint32_t noeuds_debut) {
+void ligne_reflexion(int d, uint32_t debut_ticks) {
   if (rapporteur_reflexion) {
     uint32_t pv[LONGUEUR_PV];
     copie_pv(pv, pv_rapportee);
     rapporteur_reflexion(LIGNE_REFLEXION{d - 2, lit_drapeau(meilleur_score),
                                          compte_ticks() - debut_ticks,
-                                         uint32_t(nb_noeuds - noeuds_debut), pv});
+                                         uint32_t(nb_noeuds), pv});
     return;
   }
   if (!lit_drapeau(post_actif)) return;
@@ -70,7 +70,7 @@ void ligne_reflexion(int d, uint32_t debut_ticks, uint32_t noeuds_debut) {
   char tete[64];
   std::snprintf(tete, sizeof tete, "%d %3d %5u %7u ", d - 2,
                 score_ligne_reflexion(lit_drapeau(meilleur_score)), centisecondes,
-                uint32_t(nb_noeuds - noeuds_debut));
+                uint32_t(nb_noeuds));
   uint32_t pv[LONGUEUR_PV];
   copie_pv(pv, pv_rapportee);
   char coups[LONGUEUR_PV * 8];
@@ -120,6 +120,157 @@ int note_racine(int camp, uint32_t* liste, EMPILAGE* noeud) {
   return 1;
 }
 
+// What the steps of one root search share.
+struct RACINE {
+  int camp;
+  uint32_t* liste;
+  EMPILAGE* noeud;
+  int fenetre;
+  uint32_t t0;              // tick count at the start, for the thinking lines
+  STATS_ITERATION stats;
+  int B;                    // best score of the last iteration that got one
+
+  int cherche(uint32_t m, int drapeaux, int d, int alpha, int beta) {
+    return cherche_racine(camp, m, drapeaux, d, alpha, beta, noeud);
+  }
+  // A new best root score: the score and its line are published, and the
+  // table is seeded with the line.
+  void publie(int s) {
+    echange_atomique(meilleur_score, s);
+    publie_pv();
+    seed_table(camp, noeud);
+  }
+};
+
+// Fresh results and the opening book (for playing, not for analysing);
+// true when the book gave the move, which then stands first in the list.
+bool prend_livre(uint32_t* liste, int nouvelle, EMPILAGE* noeud) {
+  echange_atomique(meilleur_score, 0);
+  nb_noeuds = 0;
+  if (nouvelle) efface_pv();
+  {
+    verrou_section v(verrou_rapport);
+    compute_keys(noeud);
+  }
+  int livre = 0;
+  if (!lit_drapeau(mode_analyse)) {
+    verrou_section v(verrou_rapport);
+    livre = sonde_livre(liste, noeud);
+  }
+  if (!livre) return false;
+  echange_atomique(coup_courant, int32_t(liste[0] & 0xffff));
+  echange_atomique(meilleur_score, SCORE_LIVRE);
+  return true;
+}
+
+// Orders the root moves: a single legal one goes first and the deepening
+// stops early; otherwise all are scored by a quiescence search and the
+// previous line's move, when the search continues, goes first. Returns the
+// depth the deepening stops before.
+int range_racine(RACINE& r, int nouvelle) {
+  uint32_t* const liste = r.liste;
+  sauve_pv();
+  int nb_legaux = 0;
+  uint32_t* dernier_legal = nullptr;
+  for (uint32_t* l = liste; *l; ++l)
+    if (!(*l & COUP_ILLEGAL)) {
+      ++nb_legaux;
+      dernier_legal = l;
+    }
+  if (nb_legaux == 1) {
+    echange_entrees(*dernier_legal, liste[0]);
+    return 5;
+  }
+  if (liste[0] && (liste[0] & COUP_ILLEGAL) && dernier_legal) echange_entrees(liste[0], *dernier_legal);
+  r.stats.coup_evident = note_racine(r.camp, liste, r.noeud);
+  uint32_t pv[LONGUEUR_PV];
+  copie_pv(pv, pv_courante);
+  if (!nouvelle && pv[0]) {
+    for (uint32_t* l = liste; *l; ++l)
+      if ((*l & 0xffff) == (pv[0] & 0xffff)) {
+        echange_entrees(*l, liste[0]);
+        break;
+      }
+  }
+  restaure_pv();
+  return 32;
+}
+
+// Ends the iteration when the time rule or a stop says so; a stop after a
+// move counts the iteration as finished.
+void verifie_arret(RACINE& r, int gain, int d) {
+  if (time_rule(gain, d, r.stats)) throw RECHERCHE_ABANDONNEE{};
+  if (lit_drapeau(arret_recherche)) {
+    r.stats.iteration_finie = 1;
+    throw RECHERCHE_ABANDONNEE{};
+  }
+}
+
+// One iteration at depth d from the first legal move `premier`: that move
+// with the aspiration window around the previous score, the others with a
+// null window first. alpha ends as the iteration's best score; returns
+// whether the first move got a score.
+bool itere(RACINE& r, uint32_t* premier, int d, int score_precedent, int& alpha) {
+  bool resultat = false;
+  int beta = score_precedent == -INFINI ? INFINI : score_precedent + r.fenetre;
+  try {
+    // First move, with the aspiration window
+    {
+      const uint32_t m = *premier & 0xffff;
+      const uint32_t t = compte_ticks();
+      int s = r.cherche(m, NOEUD_PV, d, alpha, beta);
+      r.stats.ms_premier_coup = int(compte_ticks() - t);
+      if (s <= alpha || s >= beta) seed_table(r.camp, r.noeud);
+      if (s <= alpha) s = r.cherche(m, NOEUD_PV, d, -INFINI, alpha);
+      else if (s >= beta) s = r.cherche(m, NOEUD_PV, d, beta - 1, INFINI);
+      r.B = s;
+      alpha = s;
+      fixe_score(*premier, s);
+      r.publie(s);
+      resultat = true;
+      ligne_reflexion(d, r.t0);
+      verifie_arret(r, s - score_precedent, d);
+    }
+
+    // The other moves, each with a null window first
+    for (uint32_t* l = premier + 1; *l; ++l) {
+      if (*l & COUP_ILLEGAL) continue;
+      const uint32_t m = *l & 0xffff;
+      echange_atomique(coup_courant, int32_t(m));
+      int s = r.cherche(m, 0, d, alpha, alpha + 1);
+      if (s > alpha) {
+        // Better than the best so far: shown at once, then searched again
+        // with a window
+        fixe_score(*l, s);
+        r.publie(s);
+        ++r.stats.changements_iteration;
+        ++r.stats.changements_total;
+        ligne_reflexion(d, r.t0);
+        const int beta2 = std::abs(alpha) > SEUIL_MAT ? INFINI : alpha + r.fenetre;
+        s = r.cherche(m, NOEUD_PV, d, alpha, beta2);
+        if (s >= beta2) {
+          seed_table(r.camp, r.noeud);
+          s = r.cherche(m, NOEUD_PV, d, beta2 - 1, INFINI);
+        }
+        if (s > alpha) {
+          alpha = s;
+          r.B = s;
+          r.publie(s);
+        } else {
+          echange_atomique(meilleur_score, alpha);
+          restaure_pv();
+        }
+        fixe_score(*l, s);
+        ligne_reflexion(d, r.t0);
+      }
+      verifie_arret(r, alpha - score_precedent, d);
+    }
+    r.stats.iteration_finie = 1;
+  } catch (const RECHERCHE_ABANDONNEE&) {
+  }
+  return resultat;
+}
+
 }  // namespace
 
 bool recherche_active() { return pilote_actif.load(); }
@@ -139,82 +290,33 @@ int pilote_recherche(int camp, uint32_t* liste, int score_precedent, int fenetre
     ~Actif() { pilote_actif = false; }
   } actif;
 
-  // Fresh results
-  echange_atomique(meilleur_score, 0);
-  nb_noeuds = 0;
-  if (nouvelle) efface_pv();
-  {
-    verrou_section v(verrou_rapport);
-    compute_keys(noeud);
-  }
+  // 1. Fresh results; the opening book may answer at once
+  if (prend_livre(liste, nouvelle, noeud)) return 1;
 
-  // Opening book: for playing, not for analysing
-  int livre = 0;
-  if (!lit_drapeau(mode_analyse)) {
-    verrou_section v(verrou_rapport);
-    livre = sonde_livre(liste, noeud);
-  }
-  if (livre) {
-    echange_atomique(coup_courant, int32_t(liste[0] & 0xffff));
-    echange_atomique(meilleur_score, SCORE_LIVRE);
-    return 1;
-  }
-
+  // 2. Tables and clock
   {
     verrou_section v(verrou_rapport);
     prepare_recherche(noeud);
   }
   if (start_timer(temps_normal_ms, temps_max_ms) != 0) return -INFINI;
-
   next_generation();
-  int d = profondeur_depart;
-  int B = 0;
   if (nouvelle) clear_tables();
-  const uint32_t noeuds_debut = 0;
-  const uint32_t t0 = compte_ticks();
+  RACINE r{camp, liste, noeud, fenetre, compte_ticks(), STATS_ITERATION{0, 0, 0, 0, 0}, 0};
   echange_atomique(coup_courant, 0);
-  STATS_ITERATION stats{0, 0, 0, 0, 0};
   camp_moteur = camp;
 
-  // Root moves: a single one, or all scored by a quiescence search
-  sauve_pv();
-  int nb_legaux = 0;
-  uint32_t* dernier_legal = nullptr;
-  for (uint32_t* l = liste; *l; ++l)
-    if (!(*l & COUP_ILLEGAL)) {
-      ++nb_legaux;
-      dernier_legal = l;
-    }
-  int iteration_max;
-  if (nb_legaux == 1) {
-    echange_entrees(*dernier_legal, liste[0]);
-    iteration_max = 5;
-  } else {
-    if (liste[0] && (liste[0] & COUP_ILLEGAL) && dernier_legal) echange_entrees(liste[0], *dernier_legal);
-    iteration_max = 32;
-    stats.coup_evident = note_racine(camp, liste, noeud);
-    uint32_t pv[LONGUEUR_PV];
-    copie_pv(pv, pv_courante);
-    if (!nouvelle && pv[0]) {
-      for (uint32_t* l = liste; *l; ++l)
-        if ((*l & 0xffff) == (pv[0] & 0xffff)) {
-          echange_entrees(*l, liste[0]);
-          break;
-        }
-    }
-    restaure_pv();
-  }
+  // 3. Root moves: a single one, or all scored by a quiescence search
+  const int iteration_max = range_racine(r, nouvelle);
   if (!nouvelle) seed_table(camp, noeud);
 
-  // Iterative deepening
+  // 4. Iterative deepening
+  int d = profondeur_depart;
   bool fin = false;  // the driver's own decision to stop
   auto arret = [&] { return fin || lit_drapeau(arret_recherche) != 0; };
-  while (!arret() && d < iteration_max && !est_mat(B)) {
-    stats.changements_iteration = 0;
-    stats.iteration_finie = 0;
-    bool resultat = false;
+  while (!arret() && d < iteration_max && !est_mat(r.B)) {
+    r.stats.changements_iteration = 0;
+    r.stats.iteration_finie = 0;
     int alpha = score_precedent == -INFINI ? -INFINI : score_precedent - fenetre;
-    int beta = score_precedent == -INFINI ? INFINI : score_precedent + fenetre;
 
     for (uint32_t* l = liste; *l; ++l) fixe_score(*l, -INFINI);
     uint32_t* premier = liste;
@@ -229,78 +331,11 @@ int pilote_recherche(int camp, uint32_t* liste, int score_precedent, int fenetre
     ply_max_extension = std::min(2 * d - 1, 30);
     echange_atomique(coup_courant, int32_t(*premier & 0xffff));
 
-    try {
-      // First move, with the aspiration window
-      {
-        const uint32_t m = *premier & 0xffff;
-        const uint32_t t = compte_ticks();
-        int s = cherche_racine(camp, m, NOEUD_PV, d, alpha, beta, noeud);
-        stats.ms_premier_coup = int(compte_ticks() - t);
-        if (s <= alpha || s >= beta) seed_table(camp, noeud);
-        if (s <= alpha) s = cherche_racine(camp, m, NOEUD_PV, d, -INFINI, alpha, noeud);
-        else if (s >= beta) s = cherche_racine(camp, m, NOEUD_PV, d, beta - 1, INFINI, noeud);
-        B = s;
-        echange_atomique(meilleur_score, s);
-        alpha = s;
-        fixe_score(*premier, s);
-        publie_pv();
-        seed_table(camp, noeud);
-        resultat = true;
-        ligne_reflexion(d, t0, noeuds_debut);
-        if (time_rule(s - score_precedent, d, stats)) throw RECHERCHE_ABANDONNEE{};
-        if (lit_drapeau(arret_recherche)) {
-          stats.iteration_finie = 1;
-          throw RECHERCHE_ABANDONNEE{};
-        }
-      }
-
-      // The other moves, each with a null window first
-      for (uint32_t* l = premier + 1; *l; ++l) {
-        if (*l & COUP_ILLEGAL) continue;
-        const uint32_t m = *l & 0xffff;
-        echange_atomique(coup_courant, int32_t(m));
-        int s = cherche_racine(camp, m, 0, d, alpha, alpha + 1, noeud);
-        if (s > alpha) {
-          echange_atomique(meilleur_score, s);
-          fixe_score(*l, s);
-          publie_pv();
-          seed_table(camp, noeud);
-          ++stats.changements_iteration;
-          ++stats.changements_total;
-          ligne_reflexion(d, t0, noeuds_debut);
-          const int beta2 = std::abs(alpha) > SEUIL_MAT ? INFINI : alpha + fenetre;
-          s = cherche_racine(camp, m, NOEUD_PV, d, alpha, beta2, noeud);
-          if (s >= beta2) {
-            seed_table(camp, noeud);
-            s = cherche_racine(camp, m, NOEUD_PV, d, beta2 - 1, INFINI, noeud);
-          }
-          if (s > alpha) {
-            alpha = s;
-            B = s;
-            echange_atomique(meilleur_score, s);
-            publie_pv();
-            seed_table(camp, noeud);
-          } else {
-            echange_atomique(meilleur_score, alpha);
-            restaure_pv();
-          }
-          fixe_score(*l, s);
-          ligne_reflexion(d, t0, noeuds_debut);
-        }
-        if (time_rule(alpha - score_precedent, d, stats)) throw RECHERCHE_ABANDONNEE{};
-        if (lit_drapeau(arret_recherche)) {
-          stats.iteration_finie = 1;
-          throw RECHERCHE_ABANDONNEE{};
-        }
-      }
-      stats.iteration_finie = 1;
-    } catch (const RECHERCHE_ABANDONNEE&) {
-    }
+    if (!itere(r, premier, d, score_precedent, alpha)) continue;
 
     // End of the iteration
-    if (!resultat) continue;
     trie_liste(liste);
-    if (time_rule(alpha - score_precedent, d, stats)) fin = true;
+    if (time_rule(alpha - score_precedent, d, r.stats)) fin = true;
     if (d >= *limite_profondeur) fin = true;
     score_precedent = alpha;
     ++d;
@@ -310,8 +345,8 @@ int pilote_recherche(int camp, uint32_t* liste, int score_precedent, int fenetre
     seed_table(camp, noeud);
   }
 
+  // 5. The stop flag served this search; the next one starts unhindered.
   stop_timer();
-  // The stop flag served this search; the next one starts unhindered.
   echange_atomique(arret_recherche, 0);
   *limite_profondeur = d - 1;
   return lit_drapeau(meilleur_score);

@@ -9,13 +9,8 @@
 
 int valeur_promotion[5] = {4400, 4400, 2200, 1440, 1400};
 
-void prepare_promotions(int phase) {
-  const bool finale = phase >= 3;  // queens and rooks are worth more from phase 3 on
-  valeur_promotion[ROI] = 4400;
-  valeur_promotion[DAME] = finale ? 4640 : 4400;
-  valeur_promotion[TOUR] = finale ? 2320 : 2200;
-  valeur_promotion[FOU] = 1440;
-  valeur_promotion[CAVALIER] = 1400;
+void fixe_promotions(int phase) {
+  for (int type = ROI; type <= CAVALIER; ++type) valeur_promotion[type] = valeur_piece_phase(type, phase);
 }
 
 namespace {
@@ -63,18 +58,19 @@ inline void retire(EMPILAGE& e, int c, int q) {
   }
 }
 
-// Moves side M's castling rook from one square to another.
+// Moves slot p of side M from one square to another: board, piece-square
+// sum and position key (a man on the arrival square is left to the caller).
 template <int M>
-inline void deplace_tour(EMPILAGE& e, int tour, int de, int vers) {
+inline void deplace_piece(EMPILAGE& e, int p, int de, int vers) {
   using T = Camp<M>;
   const int (*psq)[64] = M == BLANCS ? psq_blanc : psq_noir;
-  const int t = e.type_piece[tour];
+  const int t = e.type_piece[p];
   e.echiquier[de] = VIDE;
-  e.echiquier[vers] = tour;
-  e.pos_piece[tour] = vers;
+  e.echiquier[vers] = p;
+  e.pos_piece[p] = vers;
   e.positionnel += T::signe * (psq[t][vers] - psq[t][de]);
-  bascule(e, index_cle(tour, t, de));
-  bascule(e, index_cle(tour, t, vers));
+  bascule(e, index_cle(p, t, de));
+  bascule(e, index_cle(p, t, vers));
 }
 
 // Adds a move, or its four promotions in the order queen, rook, bishop, knight.
@@ -122,7 +118,7 @@ inline bool attaque(const EMPILAGE& e, int k, int debut) {
 }  // namespace
 
 template <int M>
-int apply_move(EMPILAGE& e, uint32_t coup) {
+int applique_coup_noeud(EMPILAGE& e, uint32_t coup) {
   using T = Camp<M>;
   constexpr int V = 1 - M;
   using TV = Camp<V>;
@@ -133,15 +129,8 @@ int apply_move(EMPILAGE& e, uint32_t coup) {
   int prise = e.echiquier[vers];
   const int type = e.type_piece[s];
 
-  // 1. The piece moves
-  e.echiquier[de] = VIDE;
-  e.echiquier[vers] = s;
-  e.pos_piece[s] = vers;
-
-  // 2. Piece-square sum, 3. keys
-  e.positionnel += T::signe * (psq[type][vers] - psq[type][de]);
-  bascule(e, index_cle(s, type, de));
-  bascule(e, index_cle(s, type, vers));
+  // 1. The piece moves, 2. piece-square sum, 3. keys
+  deplace_piece<M>(e, s, de, vers);
   if (type == T::pion) {
     bascule_pions(e, T::base_pion + de);
     bascule_pions(e, T::base_pion + vers);
@@ -178,8 +167,8 @@ int apply_move(EMPILAGE& e, uint32_t coup) {
     case GRAND_ROQUE: {
       const int avant = indice_roque<M>(e);
       const bool petit = genre == PETIT_ROQUE;
-      if (petit) deplace_tour<M>(e, T::tour_roi, T::rangee_base + 7, T::rangee_base + 5);
-      else deplace_tour<M>(e, T::tour_dame, T::rangee_base, T::rangee_base + 3);
+      if (petit) deplace_piece<M>(e, T::tour_roi, T::coin_roi, T::arrivee_tour_roi);
+      else deplace_piece<M>(e, T::tour_dame, T::coin_dame, T::arrivee_tour_dame);
       e.roque[T::roque_roi] = petit ? ROQUE_FAIT : ROQUE_PERDU;
       e.roque[T::roque_dame] = petit ? ROQUE_PERDU : ROQUE_FAIT;
       change_indice(e, avant, T::base_roque);
@@ -215,6 +204,46 @@ int apply_move(EMPILAGE& e, uint32_t coup) {
   return prise;
 }
 
+// Walks the steps of side C's pawn on `de`: `poussee(cible, promotion)`
+// for a push to an empty square (a blocked push also blocks the double
+// step behind it), `prise(cible, occupant, promotion)` for a capture of an
+// enemy man.
+template <int C, typename Poussee, typename Prise>
+inline void parcourt_pion(const EMPILAGE& e, int de, Poussee poussee, Prise prise) {
+  const PAS_PION* pas = TdepPion[C][de];
+  while (pas->cible >= 0) {
+    const int occ = e.echiquier[pas->cible];
+    const bool promo = pas->drapeaux & PAS_PROMOTION;
+    if (pas->drapeaux & PAS_POUSSEE) {
+      if (occ != VIDE) {
+        pas += pas->saut;
+        continue;
+      }
+      poussee(pas->cible, promo);
+    } else if (Camp<C>::est_adverse(occ)) {
+      prise(pas->cible, occ, promo);
+    }
+    ++pas;
+  }
+}
+
+// Walks the steps of side C's piece of type t on `de`: `vide(cible)` for an
+// empty square, `prise(cible, occupant)` for an enemy man; any man ends its line.
+template <int C, typename Vide, typename Prise>
+inline void parcourt_piece(const EMPILAGE& e, int t, int de, Vide vide, Prise prise) {
+  const PAS* pas = Tdep[t][de];
+  while (pas->cible >= 0) {
+    const int occ = e.echiquier[pas->cible];
+    if (occ == VIDE) {
+      vide(pas->cible);
+      ++pas;
+    } else {
+      if (Camp<C>::est_adverse(occ)) prise(pas->cible, occ);
+      pas += pas->saut;
+    }
+  }
+}
+
 template <int C>
 int generate_all(const EMPILAGE& e, uint32_t* liste) {
   using T = Camp<C>;
@@ -226,33 +255,11 @@ int generate_all(const EMPILAGE& e, uint32_t* liste) {
     if (de < 0) continue;
     const int t = e.type_piece[s];
     if (t == T::pion) {
-      const PAS_PION* pas = TdepPion[C][de];
-      while (pas->cible >= 0) {
-        const int occ = e.echiquier[pas->cible];
-        const bool promo = pas->drapeaux & PAS_PROMOTION;
-        if (pas->drapeaux & PAS_POUSSEE) {
-          if (occ != VIDE) {
-            pas += pas->saut;
-            continue;
-          }
-          l = ajoute(l, cree_coup(de, pas->cible), promo);
-        } else if (T::est_adverse(occ)) {
-          l = ajoute(l, cree_coup(de, pas->cible), promo);
-        }
-        ++pas;
-      }
+      auto ajoute_pas = [&](int cible, bool promo) { l = ajoute(l, cree_coup(de, cible), promo); };
+      parcourt_pion<C>(e, de, ajoute_pas, [&](int cible, int, bool promo) { ajoute_pas(cible, promo); });
     } else {
-      const PAS* pas = Tdep[t][de];
-      while (pas->cible >= 0) {
-        const int occ = e.echiquier[pas->cible];
-        if (occ == VIDE) {
-          *l++ = cree_coup(de, pas->cible);
-          ++pas;
-        } else {
-          if (T::est_adverse(occ)) *l++ = cree_coup(de, pas->cible);
-          pas += pas->saut;
-        }
-      }
+      auto ajoute_pas = [&](int cible) { *l++ = cree_coup(de, cible); };
+      parcourt_piece<C>(e, t, de, ajoute_pas, [&](int cible, int) { ajoute_pas(cible); });
     }
   }
 
@@ -300,35 +307,20 @@ int generate_captures(const EMPILAGE& e, uint32_t* liste) {
     if (de < 0) continue;
     const int t = e.type_piece[s];
     const int valeur = e.valeur_piece[s];
+    // A capture's score: victim's value less the capturer's, in 400ths, plus 10
+    auto prise = [&](int cible, int occ) {
+      *l++ = cree_coup(de, cible) | uint32_t((e.valeur_piece[occ] - valeur) / 400 + 10) << 16;
+    };
     if (t == T::pion) {
-      const PAS_PION* pas = TdepPion[C][de];
-      while (pas->cible >= 0) {
-        const int occ = e.echiquier[pas->cible];
-        const bool promo = pas->drapeaux & PAS_PROMOTION;
-        if (pas->drapeaux & PAS_POUSSEE) {
-          if (occ != VIDE) {
-            pas += pas->saut;
-            continue;
-          }
-          if (promo) *l++ = cree_coup(de, pas->cible, PROMOTION_DAME) | SCORE_PROMOTION;
-        } else if (T::est_adverse(occ)) {
-          if (promo) *l++ = cree_coup(de, pas->cible, PROMOTION_DAME) | SCORE_PROMOTION;
-          else *l++ = cree_coup(de, pas->cible) | uint32_t((e.valeur_piece[occ] - valeur) / 400 + 10) << 16;
-        }
-        ++pas;
-      }
+      auto promotion = [&](int cible) { *l++ = cree_coup(de, cible, PROMOTION_DAME) | SCORE_PROMOTION; };
+      parcourt_pion<C>(
+          e, de, [&](int cible, bool promo) { if (promo) promotion(cible); },
+          [&](int cible, int occ, bool promo) {
+            if (promo) promotion(cible);
+            else prise(cible, occ);
+          });
     } else {
-      const PAS* pas = Tdep[t][de];
-      while (pas->cible >= 0) {
-        const int occ = e.echiquier[pas->cible];
-        if (occ == VIDE) {
-          ++pas;
-          continue;
-        }
-        if (T::est_adverse(occ))
-          *l++ = cree_coup(de, pas->cible) | uint32_t((e.valeur_piece[occ] - valeur) / 400 + 10) << 16;
-        pas += pas->saut;
-      }
+      parcourt_piece<C>(e, t, de, [](int) {}, prise);
     }
   }
   *l = 0;
@@ -370,8 +362,8 @@ uint64_t pieces_clouees(const EMPILAGE& e) {
   return masque;
 }
 
-template int apply_move<BLANCS>(EMPILAGE&, uint32_t);
-template int apply_move<NOIRS>(EMPILAGE&, uint32_t);
+template int applique_coup_noeud<BLANCS>(EMPILAGE&, uint32_t);
+template int applique_coup_noeud<NOIRS>(EMPILAGE&, uint32_t);
 template int generate_all<BLANCS>(const EMPILAGE&, uint32_t*);
 template int generate_all<NOIRS>(const EMPILAGE&, uint32_t*);
 template int generate_captures<BLANCS>(const EMPILAGE&, uint32_t*);

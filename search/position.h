@@ -10,19 +10,19 @@
 #include "board/types.h"
 
 // Values a pawn takes when it promotes, by piece type (king to knight), for
-// the phase of the search root; written by prepare_promotions, which the
+// the phase of the search root; written by fixe_promotions, which the
 // search calls for every child of a root (a node at ply 0).
 extern int valeur_promotion[5];
 
 // Sets valeur_promotion from the root phase that prepare_recherche returned,
 // so that promoted pieces are worth what the root's pieces of their type are.
-void prepare_promotions(int phase);
+void fixe_promotions(int phase);
 
 // Applies move `coup` of side M to the node: board, material, piece-square
 // sum, counts, castling states and the four keys. Returns the captured slot,
 // VIDE when nothing is captured (the en-passant victim is reported).
 template <int M>
-int apply_move(EMPILAGE& e, uint32_t coup);
+int applique_coup_noeud(EMPILAGE& e, uint32_t coup);
 
 // Writes the pseudo-legal moves of side C, ended by 0, into liste (room for
 // TAILLE_LISTE_COUPS entries); returns the number of moves. En passant is

@@ -15,7 +15,7 @@ uint8_t nb_places[6][64];         // allowed squares per kind and waiting king
 int16_t paire_rois[2][64][64];    // [pawns?][mover king][waiting king]
 uint32_t base1[2][6][TB_PAIRES_AVEC_PIONS + 1];
 uint32_t base2[2][6][6][TB_PAIRES_AVEC_PIONS + 1];
-bool tables_pretes = false;
+bool index_construits = false;  // the tables above are filled
 
 int colonne_(int c) { return c & 7; }
 int rangee_(int c) { return c >> 3; }
@@ -129,35 +129,48 @@ constexpr RECETTE fait_recette(const char* nom, int camp) {
   return r;
 }
 
-// Index of a position by a recipe, from both sides' probe lists.
-uint32_t calcule_index(const RECETTE& r, const int* premier, const int* second,
-                       int couleurs_echangees) {
-  const int* listes[2] = {premier, second};
-  int roi_trait = listes[r.trait][0], roi_attente = listes[1 - r.trait][0];
-  if (roi_trait < 0 || roi_attente < 0) return TB_INDEX_INVALIDE;
+// Number of an unordered pair of distinct numbers: the larger h's
+// triangle h(h-1)/2 plus the smaller.
+uint32_t numero_paire(uint32_t a, uint32_t b) {
+  const uint32_t h = a > b ? a : b, l = a > b ? b : a;
+  return h * (h - 1) / 2 + l;
+}
 
-  // Step 1: frame. `cadre` gives the squares of the free part, `enum_`
-  // those of the king pair and the enumerated men.
-  int masque = 0, retourne = 0;
-  bool reflet = false;
-  if (!r.pions) {
-    masque = (colonne_(roi_trait) >= 4 ? 7 : 0) ^ (rangee_(roi_trait) >= 4 ? 56 : 0);
-    int m = roi_trait ^ masque, w = roi_attente ^ masque;
-    bool dans_les_dix = colonne_(m) >= rangee_(m);
-    bool diagonale = colonne_(m) == rangee_(m);
-    reflet = !(dans_les_dix && (!diagonale || colonne_(w) >= rangee_(w)));
-  } else {
-    masque = (colonne_(roi_trait) >= 4 ? 7 : 0) ^ (couleurs_echangees ? 56 : 0);
-    retourne = r.trait == 1 ? 56 : 0;
+// The frame of a position: the mirroring that brings the king to move into
+// its reduced zone (pawnless: the a1-d1-d4 triangle; with pawns: files
+// a-d, ranks seen from White) and, for the king pair and the enumerated
+// men, the side to move's view of the ranks.
+struct CADRE {
+  int masque = 0;     // square bits flipped
+  int retourne = 0;   // rank flip of the enumerated part
+  bool reflet = false;  // mirrored on the a1-h8 diagonal
+
+  CADRE(const RECETTE& r, int roi_trait, int roi_attente, int couleurs_echangees) {
+    if (!r.pions) {
+      masque = (colonne_(roi_trait) >= 4 ? 7 : 0) ^ (rangee_(roi_trait) >= 4 ? 56 : 0);
+      int m = roi_trait ^ masque, w = roi_attente ^ masque;
+      bool dans_les_dix = colonne_(m) >= rangee_(m);
+      bool diagonale = colonne_(m) == rangee_(m);
+      reflet = !(dans_les_dix && (!diagonale || colonne_(w) >= rangee_(w)));
+    } else {
+      masque = (colonne_(roi_trait) >= 4 ? 7 : 0) ^ (couleurs_echangees ? 56 : 0);
+      retourne = r.trait == 1 ? 56 : 0;
+    }
   }
-  auto cadre = [&](int c) {
+  // Square of the free part.
+  int libre(int c) const {
     c ^= masque;
     return reflet ? colonne_(c) * 8 + rangee_(c) : c;
-  };
-  auto enum_ = [&](int c) { return cadre(c) ^ retourne; };
+  }
+  // Square of the king pair and the enumerated men.
+  int enumere(int c) const { return libre(c) ^ retourne; }
+};
 
-  // Step 3: king pair and enumerated part.
-  int km = enum_(roi_trait), kw = enum_(roi_attente);
+// Index of the king pair and the enumerated men; TB_INDEX_INVALIDE for a
+// placement outside the tables.
+uint64_t index_enumere(const RECETTE& r, const int* const listes[2], const CADRE& cadre,
+                       int roi_trait, int roi_attente) {
+  int km = cadre.enumere(roi_trait), kw = cadre.enumere(roi_attente);
   int k = paire_rois[r.pions][km][kw];
   if (k == TB_PAIRE_INVALIDE) return TB_INDEX_INVALIDE;
   uint32_t p[2] = {0, 0};
@@ -165,38 +178,46 @@ uint32_t calcule_index(const RECETTE& r, const int* premier, const int* second,
     const HOMME& h = r.enumeres[i];
     int x = listes[h.liste][h.position];
     if (x < 0) return TB_INDEX_INVALIDE;
-    x = enum_(x);
+    x = cadre.enumere(x);
     int n = placement[h.genre][kw][x];
     if (n == 255) return TB_INDEX_INVALIDE;
     if (placement[h.genre][kw][km] != 255 && x > km) n--;
     p[i] = uint32_t(n);
   }
-  uint64_t index;
-  if (r.nb_enumeres == 0) {
-    index = uint32_t(k);
-  } else if (r.nb_enumeres == 1) {
-    index = base1[r.pions][r.enumeres[0].genre][k] + p[0];
-  } else {
-    int i = r.enumeres[0].genre, j = r.enumeres[1].genre;
-    if (i != j) {
-      index = base2[r.pions][i][j][k] + uint64_t(p[0]) * permises(j, km, kw) + p[1];
-    } else {
-      uint32_t h = p[0] > p[1] ? p[0] : p[1], l = p[0] > p[1] ? p[1] : p[0];
-      index = base2[r.pions][i][i][k] + uint64_t(h) * (h - 1) / 2 + l;
-    }
-  }
+  if (r.nb_enumeres == 0) return uint32_t(k);
+  if (r.nb_enumeres == 1) return base1[r.pions][r.enumeres[0].genre][k] + p[0];
+  int i = r.enumeres[0].genre, j = r.enumeres[1].genre;
+  if (i != j) return base2[r.pions][i][j][k] + uint64_t(p[0]) * permises(j, km, kw) + p[1];
+  return base2[r.pions][i][i][k] + uint64_t(numero_paire(p[0], p[1]));
+}
 
-  // Step 4: free part. Reference men: kings, enumerated men, all pawns.
+// Index of a position by a recipe, from both sides' probe lists.
+uint32_t calcule_index(const RECETTE& r, const int* premier, const int* second,
+                       int couleurs_echangees) {
+  const int* const listes[2] = {premier, second};
+  auto case_de = [&](const HOMME& h) { return listes[h.liste][h.position]; };
+  int roi_trait = listes[r.trait][0], roi_attente = listes[1 - r.trait][0];
+  if (roi_trait < 0 || roi_attente < 0) return TB_INDEX_INVALIDE;
+
+  // Step 1: frame.
+  const CADRE cadre(r, roi_trait, roi_attente, couleurs_echangees);
+
+  // Step 2: king pair and enumerated part.
+  uint64_t index = index_enumere(r, listes, cadre, roi_trait, roi_attente);
+  if (index == TB_INDEX_INVALIDE) return TB_INDEX_INVALIDE;
+
+  // Step 3: free part. Reference men: kings, enumerated men, all pawns;
+  // a free man is numbered among the squares they leave.
   int reference[7];
   int nb_ref = 0;
-  reference[nb_ref++] = cadre(roi_trait);
-  reference[nb_ref++] = cadre(roi_attente);
+  reference[nb_ref++] = cadre.libre(roi_trait);
+  reference[nb_ref++] = cadre.libre(roi_attente);
   for (int i = 0; i < r.nb_enumeres; i++)
-    if (!r.enumeres[i].pion) reference[nb_ref++] = cadre(listes[r.enumeres[i].liste][r.enumeres[i].position]);
+    if (!r.enumeres[i].pion) reference[nb_ref++] = cadre.libre(case_de(r.enumeres[i]));
   for (int i = 0; i < r.nb_pions; i++) {
-    int x = listes[r.tous_pions[i].liste][r.tous_pions[i].position];
+    int x = case_de(r.tous_pions[i]);
     if (x < 0) return TB_INDEX_INVALIDE;
-    reference[nb_ref++] = cadre(x);
+    reference[nb_ref++] = cadre.libre(x);
   }
   auto numero = [&](int c) {
     int n = c;
@@ -205,15 +226,13 @@ uint32_t calcule_index(const RECETTE& r, const int* premier, const int* second,
   };
   int libres[3];
   for (int i = 0; i < r.nb_libres; i++) {
-    libres[i] = listes[r.libres[i].liste][r.libres[i].position];
+    libres[i] = case_de(r.libres[i]);
     if (libres[i] < 0) return TB_INDEX_INVALIDE;
-    libres[i] = cadre(libres[i]);
+    libres[i] = cadre.libre(libres[i]);
   }
   if (r.paire_libre) {
-    uint32_t a = numero(libres[0]), b = numero(libres[1]);
-    uint32_t h = a > b ? a : b, l = a > b ? b : a;
     uint32_t place = uint32_t(64 - nb_ref);
-    index = index * (place * (place - 1) / 2) + h * (h - 1) / 2 + l;
+    index = index * (place * (place - 1) / 2) + numero_paire(numero(libres[0]), numero(libres[1]));
   } else {
     for (int i = 0; i < r.nb_libres; i++) {
       uint32_t place = uint32_t(64 - nb_ref);
@@ -221,25 +240,25 @@ uint32_t calcule_index(const RECETTE& r, const int* premier, const int* second,
       reference[nb_ref++] = libres[i];
     }
   }
+
+  // Step 4: free pawns, numbered among the 48 pawn squares the enumerated
+  // pawns leave.
   if (r.nb_pions_libres) {
     int enumeres[2], nb_enum_pions = 0;
     for (int i = 0; i < r.nb_enumeres; i++)
-      if (r.enumeres[i].pion)
-        enumeres[nb_enum_pions++] = cadre(listes[r.enumeres[i].liste][r.enumeres[i].position]);
+      if (r.enumeres[i].pion) enumeres[nb_enum_pions++] = cadre.libre(case_de(r.enumeres[i]));
     auto numero_pion = [&](int c) {
       int n = c - 8;
       for (int i = 0; i < nb_enum_pions; i++) n -= enumeres[i] < c;
       return uint32_t(n);
     };
     uint32_t place = uint32_t(48 - nb_enum_pions);
-    int a = cadre(listes[r.pions_libres[0].liste][r.pions_libres[0].position]);
+    int a = cadre.libre(case_de(r.pions_libres[0]));
     if (r.nb_pions_libres == 1) {
       index = index * place + numero_pion(a);
     } else {
-      int b = cadre(listes[r.pions_libres[1].liste][r.pions_libres[1].position]);
-      uint32_t na = numero_pion(a), nb = numero_pion(b);
-      uint32_t h = na > nb ? na : nb, l = na > nb ? nb : na;
-      index = index * (place * (place - 1) / 2) + h * (h - 1) / 2 + l;
+      int b = cadre.libre(case_de(r.pions_libres[1]));
+      index = index * (place * (place - 1) / 2) + numero_paire(numero_pion(a), numero_pion(b));
     }
   }
   return index >= TB_INDEX_INVALIDE ? TB_INDEX_INVALIDE : uint32_t(index);
@@ -268,7 +287,7 @@ FONCTION_INDEX TbIndexFunction(int classe, int camp) {
 }
 
 void TbBuildIndexTables() {
-  if (tables_pretes) return;
+  if (index_construits) return;
   // Placement numbers and counts.
   for (int g = 0; g < 6; g++)
     for (int w = 0; w < 64; w++) {
@@ -308,7 +327,7 @@ void TbBuildIndexTables() {
       for (int j = 0; j <= i; j++) base2[pions][i][j][k] = uint32_t(s2[i][j]);
     }
   }
-  tables_pretes = true;
+  index_construits = true;
 }
 
 int TbPlacement(int genre, int roi_attente, int case_) {

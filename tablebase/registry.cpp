@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,8 +25,13 @@ std::vector<int>& arbre = *new std::vector<int>;
 int nb_compresses = 0;           // compressed files opened since start
 uint8_t* tampon_cache = nullptr; // block cache buffer
 
-[[noreturn]] void fatal(const char* format, const char* chemin, long valeur = 0) {
-  printf(format, chemin, valeur);
+// A registration failure the engine cannot go on from: the message on
+// standard output, then the end of the program.
+[[noreturn]] __attribute__((format(printf, 1, 2))) void fatal(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  vprintf(format, arguments);
+  va_end(arguments);
   fflush(stdout);
   exit(1);
 }
@@ -94,11 +100,7 @@ void oublie_tables() {
 
 void* TbAlloc(size_t n) {
   void* p = malloc(n ? n : 1);
-  if (!p) {
-    printf("*** Cannot allocate %d bytes of memory\n", int(n));
-    fflush(stdout);
-    exit(1);
-  }
+  if (!p) fatal("*** Cannot allocate %d bytes of memory\n", int(n));
   return p;
 }
 
@@ -122,6 +124,12 @@ void TbNameSignature(const char* nom, int signature[TB_SIGNATURE_TAILLE]) {
   }
 }
 
+std::string chemin_table(const std::string& repertoire, const char* nom, int camp) {
+  std::string chemin = repertoire;
+  if (!chemin.empty()) chemin += '/';
+  return chemin + nom + (camp ? ".nbb" : ".nbw");
+}
+
 int TbLookupMaterial(const int signature[TB_SIGNATURE_TAILLE]) {
   int* v = cellule(signature);
   return v ? *v : 0;
@@ -136,10 +144,7 @@ int TbRegister(const char* repertoire, int classe, int camp) {
   if (c.enregistree(camp)) return 1;
 
   // 2. The path: directory, "/", name, extension.
-  std::string chemin = repertoire;
-  if (!chemin.empty()) chemin += '/';
-  chemin += c.nom;
-  chemin += camp ? ".nbb" : ".nbw";
+  std::string chemin = chemin_table(repertoire, c.nom, camp);
 
   // 3. A plain file.
   DESCRIPTEUR_COMPRESSE* d = nullptr;
@@ -163,15 +168,12 @@ int TbRegister(const char* repertoire, int classe, int camp) {
     nb_compresses++;
     int statut = TbOpenCompressed(f, &d);
     if (statut != 0) {
-      printf("*** Unable to read %s - ", chemin.c_str());
       switch (statut & 0xFF) {
-        case TB_ERREUR_LECTURE: printf("read error\n"); break;
-        case TB_MANQUE_MEMOIRE: printf("out of memory\n"); break;
-        case TB_FICHIER_CASSE: printf("file broken\n"); break;
-        default: printf("error %d\n", statut); break;
+        case TB_ERREUR_LECTURE: fatal("*** Unable to read %s - read error\n", chemin.c_str());
+        case TB_MANQUE_MEMOIRE: fatal("*** Unable to read %s - out of memory\n", chemin.c_str());
+        case TB_FICHIER_CASSE: fatal("*** Unable to read %s - file broken\n", chemin.c_str());
+        default: fatal("*** Unable to read %s - error %d\n", chemin.c_str(), statut);
       }
-      fflush(stdout);
-      exit(1);
     }
     if (d->taille_bloc != uint32_t(TB_TAILLE_BLOC))
       fatal("*** %s: Unsupported block size %ld\n", chemin.c_str(), long(d->taille_bloc));
@@ -241,11 +243,7 @@ void TbInit(const char* repertoires) {
   // 5. The decode block, once any compressed file has been opened.
   if (nb_compresses > 0) {
     bloc_decodage = static_cast<BLOC_DECODAGE*>(malloc(sizeof(BLOC_DECODAGE)));
-    if (!bloc_decodage) {
-      printf("*** Cannot allocate decode block: error code %d\n", TB_MANQUE_MEMOIRE);
-      fflush(stdout);
-      exit(1);
-    }
+    if (!bloc_decodage) fatal("*** Cannot allocate decode block: error code %d\n", TB_MANQUE_MEMOIRE);
     memset(bloc_decodage, 0, offsetof(BLOC_DECODAGE, entree));
   }
 

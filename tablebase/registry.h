@@ -2,6 +2,8 @@
 // material lookup from a position's men to its class.
 #pragma once
 
+#include <string>
+
 #include <cstddef>
 
 // Material signature: first side's pawns, knights, bishops, rooks, queens,
@@ -26,6 +28,11 @@ void* TbAlloc(size_t n);
 
 // The signature of a class name ("kqkr": queen against rook).
 void TbNameSignature(const char* nom, int signature[TB_SIGNATURE_TAILLE]);
+
+// Path of the uncompressed table of class `nom` ("kqk") for side to move
+// `camp` in a directory: "dir/kqk.nbw" (White) or "dir/kqk.nbb"; an empty
+// directory names the file alone. The compressed file adds ".emd".
+std::string chemin_table(const std::string& repertoire, const char* nom, int camp);
 
 // Signed class number of a signature: +c when it reads as class c's name,
 // -c with the sides exchanged, 0 when no table of it is registered.

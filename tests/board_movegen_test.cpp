@@ -88,20 +88,11 @@ TEST(Generation, PinnedPiecesKeepOnlyTheMovesAlongTheirLine) {
   // the f2 pawn is shielded by the g3 pawn from the h4 queen.
   place_fen(e, "k3r3/8/8/8/1b5q/6P1/3BRP2/4K3 w -");
   const auto v = textes_liste(e.liste_coups);
-  EXPECT_TRUE(contient(v, "e2e5"));
-  EXPECT_TRUE(contient(v, "e2e8"));
-  EXPECT_TRUE(contient(v, "d2c3"));
-  EXPECT_TRUE(contient(v, "d2b4"));
-  EXPECT_TRUE(contient(v, "d2e3?"));
-  EXPECT_TRUE(contient(v, "f2f3"));
-  EXPECT_TRUE(contient(v, "f2f4"));
+  for (const char* c : {"e2e5", "e2e8", "d2c3", "d2b4", "d2e3?", "f2f3", "f2f4"}) EXPECT_TRUE(contient(v, c)) << c;
   // In check from the b4 bishop once d2 has gone, only answers to the check are legal
   place_fen(e, "k3r3/8/8/8/1b6/8/4R3/4K3 w -");
   const auto w = textes_liste(e.liste_coups);
-  EXPECT_TRUE(contient(w, "e2e5?"));
-  EXPECT_TRUE(contient(w, "e1f1"));
-  EXPECT_TRUE(contient(w, "e1d1"));
-  EXPECT_TRUE(contient(w, "e1d2?"));
+  for (const char* c : {"e2e5?", "e1f1", "e1d1", "e1d2?"}) EXPECT_TRUE(contient(w, c)) << c;
 }
 
 TEST(Generation, PinnedPieceMovesAreMarkedAndShownWithQuestionMark) {
@@ -180,13 +171,8 @@ TEST(Generation, CapturesOnlyModeKeepsCapturesPromotionsAndEnPassant) {
   EMPILAGE w = *e.emp;
   genere_blancs(liste, 0, 1, &w);
   const auto v = textes_liste(liste);
-  EXPECT_TRUE(contient(v, "a7a8q"));
-  EXPECT_TRUE(contient(v, "a7a8n"));
-  EXPECT_TRUE(contient(v, "d2c3"));
-  EXPECT_FALSE(contient(v, "d2d3"));
-  EXPECT_FALSE(contient(v, "d2d4"));
-  EXPECT_FALSE(contient(v, "e1g1"));
-  EXPECT_FALSE(contient(v, "h1h2"));
+  for (const char* c : {"a7a8q", "a7a8n", "d2c3"}) EXPECT_TRUE(contient(v, c)) << c;
+  for (const char* c : {"d2d3", "d2d4", "e1g1", "h1h2"}) EXPECT_FALSE(contient(v, c)) << c;
   // Promotions come queen, rook, bishop, knight.
   auto q = std::find(v.begin(), v.end(), "a7a8q");
   ASSERT_NE(q, v.end());

@@ -54,16 +54,30 @@ TEST(BoucleCoups, MessagesForIllegalAndUnknownLines) {
 }
 
 TEST(BoucleCoups, MatesAndRepetitionsAreAnnounced) {
-  RESULTAT_PROGRAMME r = lance_programme("force\nf2f3\ne7e5\ng2g4\nd8h4\ne2e4\n");
-  EXPECT_TRUE(contient(r.sortie, "0-1 {Black mates}\n"));
-  EXPECT_TRUE(contient(r.sortie, "Illegal move: E2E4\n"));
-  r = lance_programme("force\ne2e4\ne7e5\nf1c4\nb8c6\nd1h5\ng8f6\nh5f7\n");
-  EXPECT_TRUE(contient(r.sortie, "1-0 {White mates}\n"));
-  r = lance_programme("force\ng1f3\ng8f6\nf3g1\nf6g8\ng1f3\ng8f6\nf3g1\nf6g8\ng1f3\ng8f6\n");
-  EXPECT_TRUE(contient(r.sortie, "1/2-1/2 {Draw by repetition}\n"));
-  EXPECT_FALSE(contient(r.sortie, "Illegal"));  // the game goes on after the draw
-  r = lance_programme("force\nsetboard 7k/8/6K1/8/8/8/8/5Q2 w - -\nf1f7\n");
-  EXPECT_TRUE(contient(r.sortie, "1/2-1/2 {Stalemate}\n"));
+  const struct {
+    const char* entree;
+    const char* annonce;
+    const char* aussi;   // also in the output, or null
+    const char* jamais;  // never in the output, or null
+  } cas[] = {
+      // A move after the mate is refused
+      {"force\nf2f3\ne7e5\ng2g4\nd8h4\ne2e4\n", "0-1 {Black mates}\n", "Illegal move: E2E4\n", nullptr},
+      {"force\ne2e4\ne7e5\nf1c4\nb8c6\nd1h5\ng8f6\nh5f7\n", "1-0 {White mates}\n", nullptr, nullptr},
+      // The game goes on after the draw
+      {"force\ng1f3\ng8f6\nf3g1\nf6g8\ng1f3\ng8f6\nf3g1\nf6g8\ng1f3\ng8f6\n",
+       "1/2-1/2 {Draw by repetition}\n", nullptr, "Illegal"},
+      {"force\nsetboard 7k/8/6K1/8/8/8/8/5Q2 w - -\nf1f7\n", "1/2-1/2 {Stalemate}\n", nullptr, nullptr},
+  };
+  for (const auto& c : cas) {
+    const RESULTAT_PROGRAMME r = lance_programme(c.entree);
+    EXPECT_TRUE(contient(r.sortie, c.annonce)) << c.entree;
+    if (c.aussi) {
+      EXPECT_TRUE(contient(r.sortie, c.aussi)) << c.entree;
+    }
+    if (c.jamais) {
+      EXPECT_FALSE(contient(r.sortie, c.jamais)) << c.entree;
+    }
+  }
 }
 
 TEST(BoucleCoups, UndoAndRemove) {

@@ -78,12 +78,18 @@ TEST(EvalStatique, InitialPositionIsLevel) {
 }
 
 TEST(EvalStatique, PhaseIsWrittenIntoTheNode) {
-  EXPECT_EQ(phase_de("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"), 0);
-  // Castled and developed: only the counts decide
-  EXPECT_EQ(phase_de("r1bq1rk1/ppp2ppp/2np1n2/2b1p3/2B1P3/2NP1N2/PPP2PPP/R1BQ1RK1 w - -"), 1);
-  EXPECT_EQ(phase_de("rn2k1n1/pppppppp/8/8/8/8/PPPPPPPP/RN2K1N1 w - -"), 3);
-  EXPECT_EQ(phase_de("4k3/pppp4/8/8/8/8/4PPPP/4K3 w - -"), 4);
-  EXPECT_EQ(phase_de("4k3/8/8/8/8/8/8/RN1QK1N1 w - -"), 5);
+  const struct {
+    const char* fen;
+    int phase;
+  } cas[] = {
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", 0},
+      // Castled and developed: only the counts decide
+      {"r1bq1rk1/ppp2ppp/2np1n2/2b1p3/2B1P3/2NP1N2/PPP2PPP/R1BQ1RK1 w - -", 1},
+      {"rn2k1n1/pppppppp/8/8/8/8/PPPPPPPP/RN2K1N1 w - -", 3},
+      {"4k3/pppp4/8/8/8/8/4PPPP/4K3 w - -", 4},
+      {"4k3/8/8/8/8/8/8/RN1QK1N1 w - -", 5},
+  };
+  for (const auto& c : cas) EXPECT_EQ(phase_de(c.fen), c.phase) << c.fen;
   // A node past phase 0 stays there whatever its castling states
   CACHE_PIONS_TEST sans_cache(0);
   CEchiquier e;

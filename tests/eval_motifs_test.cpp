@@ -70,12 +70,15 @@ TEST(EvalMotifs, TrappedKnights) {
 }
 
 TEST(EvalMotifs, ConnectedRooksAndBishopPairs) {
-  EXPECT_EQ(sur(paires, "r3k2r/8/8/8/8/8/8/R3K2R w - -"), 0);
-  EXPECT_EQ(sur(paires, "r3k2r/8/8/8/8/8/8/R4RK1 w - -"), 40);
-  EXPECT_EQ(sur(paires, "4k3/8/8/8/8/R7/8/R3K3 w - -"), 40);
-  EXPECT_EQ(sur(paires, "4k3/8/8/8/8/8/1R6/R3K3 w - -"), 0);
-  EXPECT_EQ(sur(paires, "2b1kb2/8/8/8/8/8/8/2B1K3 w - -"), -40);
-  EXPECT_EQ(sur(paires, "2b1kb2/8/8/8/8/8/8/2B1KB2 w - -"), 0);
+  const struct {
+    const char* fen;
+    int terme;
+  } cas[] = {
+      {"r3k2r/8/8/8/8/8/8/R3K2R w - -", 0},     {"r3k2r/8/8/8/8/8/8/R4RK1 w - -", 40},
+      {"4k3/8/8/8/8/R7/8/R3K3 w - -", 40},      {"4k3/8/8/8/8/8/1R6/R3K3 w - -", 0},
+      {"2b1kb2/8/8/8/8/8/8/2B1K3 w - -", -40},  {"2b1kb2/8/8/8/8/8/8/2B1KB2 w - -", 0},
+  };
+  for (const auto& c : cas) EXPECT_EQ(sur(paires, c.fen), c.terme) << c.fen;
 }
 
 TEST(EvalMotifs, TrappedRooks) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <cstring>
 
 #include "board/echiquier.h"
@@ -128,18 +130,15 @@ TEST(EvalPreparation, PieceValuesFollowThePhase) {
   // Phase 3: queen 4640, rook 2320
   EMPILAGE n = noeud_fen(e, "3qk3/pppppppp/8/8/8/8/PPPPPPPP/R2QK3 w - -");
   EXPECT_EQ(n.phase, 3);
-  EXPECT_EQ(n.valeur_piece[1], 4640);
-  EXPECT_EQ(n.valeur_piece[2], 2320);
-  EXPECT_EQ(n.valeur_piece[17], 4640);
+  for (const auto& [slot, valeur] : std::initializer_list<std::pair<int, int>>{{1, 4640}, {2, 2320}, {17, 4640}})
+    EXPECT_EQ(n.valeur_piece[slot], valeur) << slot;
   EXPECT_EQ(n.materiel, 2320);
   EXPECT_EQ(valeur_type[DAME], 4640);
   // Phase 2: queen 4400, rook 2200, bishop 1440, knight 1400
   n = noeud_fen(e, "r2qk2r/pp4pp/2nbbn2/8/8/2NBBN2/PP4PP/R2QK2R w - -");
   EXPECT_EQ(n.phase, 2);
-  EXPECT_EQ(n.valeur_piece[1], 4400);
-  EXPECT_EQ(n.valeur_piece[3], 2200);
-  EXPECT_EQ(n.valeur_piece[4], 1440);
-  EXPECT_EQ(n.valeur_piece[7], 1400);
+  for (const auto& [slot, valeur] : std::initializer_list<std::pair<int, int>>{{1, 4400}, {3, 2200}, {4, 1440}, {7, 1400}})
+    EXPECT_EQ(n.valeur_piece[slot], valeur) << slot;
   EXPECT_EQ(n.materiel, 0);
   EXPECT_EQ(valeur_type[TOUR], 2200);
   // A promoted pawn takes its piece's value

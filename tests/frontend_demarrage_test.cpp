@@ -10,7 +10,7 @@
 #include "outils.h"
 
 TEST(Banniere, StoredBytesDescrambleToTheBannerText) {
-  const std::string texte = descramble_banniere(banniere_stockee);
+  const std::string texte = dechiffre_banniere(banniere_stockee);
   EXPECT_EQ(texte.rfind("pellarq ", 0), 0u);
   EXPECT_NE(texte.find("xboard"), std::string::npos);
   EXPECT_EQ(texte.back(), '\n');
@@ -20,7 +20,7 @@ TEST(Banniere, StoredBytesDescrambleToTheBannerText) {
 
 TEST(Banniere, ScramblingRoundTripsAnyText) {
   constexpr auto b = brouille_banniere("Hello, engine! 1234 \t~");
-  EXPECT_EQ(descramble_banniere(b.data()), "Hello, engine! 1234 \t~");
+  EXPECT_EQ(dechiffre_banniere(b.data()), "Hello, engine! 1234 \t~");
   // The first byte: ((1 + c) ^ 1) = 'H'.
   EXPECT_EQ(((1 + b[0]) ^ 1) & 0xFF, 'H');
 }

@@ -25,34 +25,27 @@ std::pair<int, int> paire(LIMITES_TEMPS l) { return {l.normal_ms, l.maximum_ms};
 }  // namespace
 
 TEST(Level, ParsesWholeMinutesMinSecAndFractions) {
-  ASSERT_TRUE(commande_level("LEVEL 40 5 0"));
-  EXPECT_EQ(coups_par_periode, 40);
-  EXPECT_EQ(temps_base_ms, 300000);
-  EXPECT_EQ(increment_ms, 0);
-  ASSERT_TRUE(commande_level("LEVEL 0 2 12"));
-  EXPECT_EQ(temps_base_ms, 120000);
-  EXPECT_EQ(increment_ms, 12000);
-  ASSERT_TRUE(commande_level("LEVEL 40 0:30 0"));
-  EXPECT_EQ(temps_base_ms, 30000);
-  ASSERT_TRUE(commande_level("LEVEL 0 1:30 2"));
-  EXPECT_EQ(temps_base_ms, 90000);
-  EXPECT_EQ(increment_ms, 2000);
-  ASSERT_TRUE(commande_level("LEVEL 0 0:10 0.1"));
-  EXPECT_EQ(coups_par_periode, 0);
-  EXPECT_EQ(temps_base_ms, 10000);
-  EXPECT_EQ(increment_ms, 100);
-  ASSERT_TRUE(commande_level("LEVEL 40 0:15 0"));
-  EXPECT_EQ(coups_par_periode, 40);
-  EXPECT_EQ(temps_base_ms, 15000);
-  ASSERT_TRUE(commande_level("LEVEL 0 0.5 0"));
-  EXPECT_EQ(temps_base_ms, 30000);
-  ASSERT_TRUE(commande_level("LEVEL 0 1:05.5 1.25"));
-  EXPECT_EQ(temps_base_ms, 65500);
-  EXPECT_EQ(increment_ms, 1250);
-  // No increment given: none.
-  ASSERT_TRUE(commande_level("LEVEL 0 3"));
-  EXPECT_EQ(temps_base_ms, 180000);
-  EXPECT_EQ(increment_ms, 0);
+  // Moves per period, base time and increment in milliseconds
+  const struct {
+    const char* commande;
+    int coups, base_ms, increment_ms;
+  } cas[] = {
+      {"LEVEL 40 5 0", 40, 300000, 0},
+      {"LEVEL 0 2 12", 0, 120000, 12000},
+      {"LEVEL 40 0:30 0", 40, 30000, 0},
+      {"LEVEL 0 1:30 2", 0, 90000, 2000},
+      {"LEVEL 0 0:10 0.1", 0, 10000, 100},
+      {"LEVEL 40 0:15 0", 40, 15000, 0},
+      {"LEVEL 0 0.5 0", 0, 30000, 0},
+      {"LEVEL 0 1:05.5 1.25", 0, 65500, 1250},
+      {"LEVEL 0 3", 0, 180000, 0},  // no increment given: none
+  };
+  for (const auto& c : cas) {
+    ASSERT_TRUE(commande_level(c.commande)) << c.commande;
+    EXPECT_EQ(coups_par_periode, c.coups) << c.commande;
+    EXPECT_EQ(temps_base_ms, c.base_ms) << c.commande;
+    EXPECT_EQ(increment_ms, c.increment_ms) << c.commande;
+  }
 }
 
 TEST(Level, MalformedLinesFailButKeepTheFieldsRead) {

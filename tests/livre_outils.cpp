@@ -109,3 +109,24 @@ std::string contenu(const std::string& fichier) {
 std::string programme_voisin(const char* nom) {
   return (std::filesystem::path(PELLARQ_BINARY).parent_path() / nom).string();
 }
+
+LIVRE_TEST::LIVRE_TEST(const EMPILAGE& position, uint32_t coup) : ancien(std::filesystem::current_path()) {
+  dossier = std::filesystem::path(::testing::TempDir()) / ("defauts_livre_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dossier);
+  std::filesystem::current_path(dossier);
+  EMPILAGE racine = position;
+  compute_keys(&racine);
+  std::ofstream f(FICHIER_LIVRE, std::ios::binary);
+  const uint32_t n = enregistrement_primaire(&racine, 0);
+  std::vector<char> tout((n + 1) * 10, 0);
+  tout[n * 10] = char(racine.verrou_hash & 0xff);
+  tout[n * 10 + 1] = char((racine.verrou_hash >> 8) & 0xff);
+  tout[n * 10 + 2] = char(coup & 0xff);
+  tout[n * 10 + 3] = char((coup >> 8) & 0xff);
+  f.write(tout.data(), std::streamsize(tout.size()));
+}
+
+LIVRE_TEST::~LIVRE_TEST() {
+  std::filesystem::current_path(ancien);
+  std::filesystem::remove_all(dossier);
+}

@@ -40,3 +40,15 @@ std::string contenu(const std::string& fichier);
 
 // The path of a program built beside the engine.
 std::string programme_voisin(const char* nom);
+
+// A book of one entry, by default e2e4 in the initial position, in a
+// directory of its own that becomes the working directory for the object's
+// lifetime.
+class LIVRE_TEST {
+ public:
+  explicit LIVRE_TEST(const EMPILAGE& position, uint32_t coup = 0x070C);
+  ~LIVRE_TEST();
+
+ private:
+  std::filesystem::path ancien, dossier;
+};

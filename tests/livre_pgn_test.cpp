@@ -62,18 +62,22 @@ TEST(LivrePgn, GamesAreSplitByTagsAndTerminations) {
       "[Event \"no termination\"]\n[Result \"1-0\"]\n1. b3 e5\n"
       "[Event \"tags only\"]\n[Result \"*\"]\n");
   ASSERT_EQ(p.size(), 6u);
-  EXPECT_EQ(p[0].coups, coups("d4 d5"));
-  EXPECT_EQ(p[0].resultat, RESULTAT_NOIRS);
-  EXPECT_EQ(p[1].coups, coups("c4 e5"));
-  EXPECT_EQ(p[1].resultat, RESULTAT_NULLE);
-  // Games without tags, ended by their terminations on one line
-  EXPECT_EQ(p[2].coups, coups("Nf3 d5"));
-  EXPECT_EQ(p[2].resultat, RESULTAT_INCONNU);
-  EXPECT_EQ(p[3].coups, coups("g3"));
-  EXPECT_EQ(p[3].resultat, RESULTAT_BLANCS);
-  // Without a termination the tag gives the result
-  EXPECT_EQ(p[4].coups, coups("b3 e5"));
-  EXPECT_EQ(p[4].resultat, RESULTAT_BLANCS);
+  const struct {
+    const char* coups;
+    int resultat;
+  } attendues[5] = {
+      {"d4 d5", RESULTAT_NOIRS},
+      {"c4 e5", RESULTAT_NULLE},
+      // Games without tags, ended by their terminations on one line
+      {"Nf3 d5", RESULTAT_INCONNU},
+      {"g3", RESULTAT_BLANCS},
+      // Without a termination the tag gives the result
+      {"b3 e5", RESULTAT_BLANCS},
+  };
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(p[i].coups, coups(attendues[i].coups)) << i;
+    EXPECT_EQ(p[i].resultat, attendues[i].resultat) << i;
+  }
   EXPECT_TRUE(p[5].coups.empty());
   for (size_t i = 0; i < p.size(); ++i) EXPECT_EQ(p[i].numero, int(i) + 1);
 }

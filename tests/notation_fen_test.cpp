@@ -121,10 +121,9 @@ TEST(Fen, TheEnPassantSquareIsWrittenWhenACaptureIsListed) {
 TEST(Fen, CastlingLettersAreReadInOrderOnly) {
   CEchiquier e;
   ASSERT_EQ(e.LitForsythe("r3k2r/8/8/8/8/8/8/R3K2R w Kq -"), 0);
-  EXPECT_EQ(e.roque[0], ROQUE_POSSIBLE);
-  EXPECT_EQ(e.roque[3], ROQUE_POSSIBLE);
-  EXPECT_EQ(e.roque[1], ROQUE_PERDU);
-  EXPECT_EQ(e.roque[2], ROQUE_PERDU);
+  // States 0..3: White short, Black short, White long, Black long
+  const int attendus[4] = {ROQUE_POSSIBLE, ROQUE_PERDU, ROQUE_PERDU, ROQUE_POSSIBLE};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(e.roque[i], attendus[i]) << i;
   ASSERT_EQ(e.LitForsythe("r3k2r/8/8/8/8/8/8/R3K2R w qK -"), 0);
   EXPECT_EQ(e.roque[3], ROQUE_POSSIBLE);
   EXPECT_EQ(e.roque[0], ROQUE_PERDU);

@@ -48,12 +48,17 @@ TEST_F(Ecriture, CoupAsciiCastlingPromotionAndEnPassant) {
 }
 
 TEST_F(Ecriture, DisambiguationTakesTheFileThenTheRank) {
-  EXPECT_EQ(ext("4k3/8/8/8/8/5N2/8/1N2K3 w - -", "b1d2"), "Nbd2 ");
-  EXPECT_EQ(ext("4k3/8/8/8/8/5N2/8/1N2K3 w - -", "f3d2"), "Nfd2 ");
-  EXPECT_EQ(ext("4k3/8/8/R7/8/8/8/R3K3 w - -", "a1a3"), "R1a3 ");
-  EXPECT_EQ(ext("4k3/8/8/R7/8/8/8/R3K3 w - -", "a5a3"), "R5a3 ");
-  // The other knight is pinned: no disambiguation
-  EXPECT_EQ(ext("4r1k1/8/8/8/8/8/4N3/1N2K3 w - -", "b1c3"), "Nc3 ");
+  const struct {
+    const char *fen, *coup, *texte;
+  } cas[] = {
+      {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "b1d2", "Nbd2 "},
+      {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "f3d2", "Nfd2 "},
+      {"4k3/8/8/R7/8/8/8/R3K3 w - -", "a1a3", "R1a3 "},
+      {"4k3/8/8/R7/8/8/8/R3K3 w - -", "a5a3", "R5a3 "},
+      // The other knight is pinned: no disambiguation
+      {"4r1k1/8/8/8/8/8/4N3/1N2K3 w - -", "b1c3", "Nc3 "},
+  };
+  for (const auto& c : cas) EXPECT_EQ(ext(c.fen, c.coup), c.texte) << c.fen << " " << c.coup;
 }
 
 TEST_F(Ecriture, CapturesPromotionsAndCastling) {

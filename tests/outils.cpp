@@ -11,6 +11,8 @@
 
 #include "board/movegen.h"
 #include "notation/coordonnees.h"
+#include "search/arret.h"
+#include "tablebase/registry.h"
 
 namespace {
 // Status, output and errors of a finished run whose streams went to base.out and base.err.
@@ -153,7 +155,8 @@ uint32_t place_fen(CEchiquier& e, const std::string& fen) {
 }
 
 RESULTAT_PROGRAMME lance_avec_pauses(const std::vector<std::string>& morceaux,
-                                     const std::string& arguments, const std::string& repertoire) {
+                                     const std::string& arguments, const std::string& repertoire,
+                                     int limite_secondes) {
   static int compteur = 0;
   const std::string base = ::testing::TempDir() + "pellarq_p" + std::to_string(getpid()) + "_" +
                            std::to_string(++compteur);
@@ -171,6 +174,7 @@ RESULTAT_PROGRAMME lance_avec_pauses(const std::vector<std::string>& morceaux,
   }
   script += "true) | ";
   if (!repertoire.empty()) script += "(cd '" + repertoire + "' && ";
+  if (limite_secondes > 0) script += "timeout -k 5 " + std::to_string(limite_secondes) + " ";
   script += std::string("'") + PELLARQ_BINARY + "' " + arguments;
   if (!repertoire.empty()) script += ")";
   script += " > '" + base + ".out' 2> '" + base + ".err'";
@@ -212,4 +216,11 @@ void TestDansDossier::TearDown() {
 
 void TestDansDossier::ecrit_fichier(const std::string& nom, const std::string& texte) {
   std::ofstream(dossier_ / nom, std::ios::binary) << texte;
+}
+
+void recherche_neuve(CEchiquier& b) {
+  TbRelease();
+  ASSERT_GT(b.AlloueHashTable(16), 0);
+  echange_atomique(arret_recherche, 0);
+  valeur_nulle = 0;
 }

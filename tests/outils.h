@@ -55,10 +55,12 @@ RESULTAT_PROGRAMME lance_programme(const std::string& entree, const std::string&
 uint32_t place_fen(CEchiquier& e, const std::string& fen);
 
 // As lance_programme, but the input is given in pieces with pauses: a piece
-// "@N" waits N milliseconds before the next piece is written.
+// "@N" waits N milliseconds before the next piece is written. With a
+// limit, the program is cut off after that many seconds: a run that hangs
+// shows as status 124.
 RESULTAT_PROGRAMME lance_avec_pauses(const std::vector<std::string>& morceaux,
                                      const std::string& arguments = "",
-                                     const std::string& repertoire = "");
+                                     const std::string& repertoire = "", int limite_secondes = 0);
 
 // The lines of a text, without their line ends.
 std::vector<std::string> lignes_de(const std::string& texte);
@@ -80,3 +82,7 @@ class TestDansDossier : public ::testing::Test {
   bool y_aller_;
   std::filesystem::path ancien_;
 };
+
+// A fresh search state for engine object b: no endgame tables, a table of
+// 2^16 entries, no stop pending, draws worth 0.
+void recherche_neuve(CEchiquier& b);

@@ -35,7 +35,7 @@ struct RESULTAT {
 EMPILAGE racine_de(CEchiquier& b) {
   EMPILAGE r = *b.emp;
   compute_keys(&r);
-  prepare_promotions(prepare_recherche(&r));
+  fixe_promotions(prepare_recherche(&r));
   r.ply = 0;
   restore_search_repetition();
   camp_moteur = b.trait;
@@ -89,7 +89,7 @@ std::vector<EMPILAGE> suites(const EMPILAGE& e) {
   for (uint32_t* m = l; *m; ++m) {
     if ((*m & GENRE_COUP) == PETIT_ROQUE || (*m & GENRE_COUP) == GRAND_ROQUE) continue;
     EMPILAGE x = e;
-    const int p = apply_move<C>(x, *m);
+    const int p = applique_coup_noeud<C>(x, *m);
     x.coup_precedent = (uint32_t(p) << 16) | (*m & 0xffff);
     if (!king_capture_test<1 - C>(x, x.pos_piece[Camp<C>::roi])) v.push_back(x);
   }
@@ -110,10 +110,7 @@ bool mat_en(const EMPILAGE& e, int n) {
 class SearchAlphaBeta : public ::testing::Test {
  protected:
   void SetUp() override {
-    TbRelease();
-    ASSERT_GT(b.AlloueHashTable(16), 0);
-    echange_atomique(arret_recherche, 0);
-    valeur_nulle = 0;
+    recherche_neuve(b);
     efface_tout();
   }
   void TearDown() override {
@@ -148,7 +145,7 @@ TEST_F(SearchAlphaBeta, FindsMatesWithTheirExactScores) {
     EXPECT_EQ(r.score, MAT - (2 * c.coups - 1)) << c.fen;
     // The chosen move mates as fast
     EMPILAGE x = e;
-    blancs ? apply_move<BLANCS>(x, r.coup) : apply_move<NOIRS>(x, r.coup);
+    blancs ? applique_coup_noeud<BLANCS>(x, r.coup) : applique_coup_noeud<NOIRS>(x, r.coup);
     x.coup_precedent = r.coup;
     if (c.coups == 1) {
       EXPECT_TRUE(blancs ? suites<NOIRS>(x).empty() : suites<BLANCS>(x).empty()) << c.fen;
@@ -166,7 +163,7 @@ TEST_F(SearchAlphaBeta, MatedNodeStoresAnExactEntry) {
   ply_max_extension = 3;
   EXPECT_EQ(recherche_noirs(mat, TEST_LEGAL, UN_PLY, -INFINI, INFINI, &r), 1 - MAT);
   EMPILAGE x = r;
-  apply_move<BLANCS>(x, mat);
+  applique_coup_noeud<BLANCS>(x, mat);
   const ENTREE_HASH* h = sonde_hash(&x, NOIRS);
   ASSERT_NE(h, nullptr);
   EXPECT_EQ(h->info & 7, HASH_EXACT);
@@ -190,7 +187,7 @@ TEST_F(SearchAlphaBeta, StalemateIsADrawFromThreePlies) {
   // At the frontier the node stands on its static evaluation
   efface_tout();
   EMPILAGE x = r;
-  apply_move<BLANCS>(x, pat);
+  applique_coup_noeud<BLANCS>(x, pat);
   x.ply = 1;
   x.coup_precedent = (uint32_t(VIDE) << 16) | pat;
   x.coups_reversibles = r.coups_reversibles + 1;
@@ -238,7 +235,7 @@ TEST_F(SearchAlphaBeta, PathRepetitionsAndTheirRelease) {
   ply_max_extension = 9;
   // A position entered by an ancestor on the path scores the draw minus one
   EMPILAGE x = r;
-  apply_move<BLANCS>(x, coup_texte("b1c3"));
+  applique_coup_noeud<BLANCS>(x, coup_texte("b1c3"));
   ENTREE_REPETITION& slot = table_repetition_recherche[case_table(x.cle_hash, NOIRS, MASQUE_REPETITION)];
   const ENTREE_REPETITION avant = slot;
   slot = ENTREE_REPETITION{x.verrou_hash, 1, 1};
@@ -275,7 +272,7 @@ TEST_F(SearchAlphaBeta, PromotionsTakeTheValuesOfTheRootPhase) {
   EMPILAGE r = *b.emp;
   compute_keys(&r);
   ASSERT_GE(prepare_recherche(&r), 3);
-  prepare_promotions(0);
+  fixe_promotions(0);
   ply_max_extension = 3;
   recherche_noirs(coup_texte("b7b8q"), TEST_LEGAL, UN_PLY, -INFINI, INFINI, &r);
   EXPECT_EQ(valeur_promotion[DAME], 4640);

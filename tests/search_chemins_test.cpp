@@ -36,10 +36,7 @@ std::ostream& operator<<(std::ostream& o, const MESURE& m) {
 class Chemins : public ::testing::Test {
  protected:
   void SetUp() override {
-    TbRelease();
-    ASSERT_GT(b.AlloueHashTable(16), 0);
-    echange_atomique(arret_recherche, 0);
-    valeur_nulle = 0;
+    recherche_neuve(b);
   }
   void TearDown() override { valeur_nulle = 0; }
 
@@ -57,7 +54,7 @@ class Chemins : public ::testing::Test {
     trait = b.trait;
     EMPILAGE r = *b.emp;
     compute_keys(&r);
-    prepare_promotions(prepare_recherche(&r));
+    fixe_promotions(prepare_recherche(&r));
     r.ply = 0;
     return r;
   }
@@ -152,7 +149,7 @@ TEST_F(Chemins, ANullMoveFailingHighReturnsItsOwnScore) {
   const EMPILAGE r = racine("k7/p7/8/8/8/8/5PPP/Q1R3K1 b - -");
   const MESURE m = fils(r, "a8b8", 0, 3 * UN_PLY, 10000, INFINI, 0);
   EMPILAGE x = r;
-  apply_move<NOIRS>(x, coup_texte("a8b8"));
+  applique_coup_noeud<NOIRS>(x, coup_texte("a8b8"));
   x.ply = 2;
   x.coup_precedent = uint32_t(VIDE) << 16;
   x.coups_reversibles = r.coups_reversibles + 1;
@@ -190,12 +187,12 @@ TEST_F(Chemins, AMateThreatDeepensTheNodeOrTurnsOnThreatMode) {
   // position after White's best move there.
   auto profondeur_stockee = [](const EMPILAGE& r, bool apres_meilleur) {
     EMPILAGE x = r;
-    apply_move<NOIRS>(x, coup_texte("g8f8"));
+    applique_coup_noeud<NOIRS>(x, coup_texte("g8f8"));
     const ENTREE_HASH* h = sonde_hash(&x, BLANCS);
     if (!h) return -1;
     if (!apres_meilleur) return (h->info >> 3) & 63;
     if (h->coup == 0) return -2;
-    apply_move<BLANCS>(x, h->coup);
+    applique_coup_noeud<BLANCS>(x, h->coup);
     h = sonde_hash(&x, NOIRS);
     return h ? (h->info >> 3) & 63 : -1;
   };
@@ -238,7 +235,7 @@ TEST_F(Chemins, ACutOffStoresBetaAndReturnsItsScore) {
   const MESURE m = fils(r, "a8b8", 0, 3 * UN_PLY, 0, 1, 0);
   EXPECT_LT(m.score, -1000);
   EMPILAGE x = r;
-  apply_move<NOIRS>(x, coup_texte("a8b8"));
+  applique_coup_noeud<NOIRS>(x, coup_texte("a8b8"));
   const ENTREE_HASH* h = sonde_hash(&x, BLANCS);
   ASSERT_NE(h, nullptr);
   EXPECT_EQ(h->info & 7, HASH_MINORANT);

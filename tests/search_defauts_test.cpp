@@ -16,6 +16,7 @@
 #include "eval/preparation.h"
 #include "eval_outils.h"
 #include "frontend/livre.h"
+#include "livre_outils.h"
 #include "outils.h"
 #include "search/alphabeta.h"
 #include "search/analyse.h"
@@ -55,35 +56,6 @@ class Defauts : public ::testing::Test {
     return t;
   }
   CEchiquier e;
-};
-
-// A book of one entry, by default e2e4 in the initial position, in a
-// directory of its own that becomes the working directory for the object's
-// lifetime.
-class LIVRE_TEST {
- public:
-  explicit LIVRE_TEST(const EMPILAGE& position, uint32_t coup = 0x070C) : ancien(std::filesystem::current_path()) {
-    dossier = std::filesystem::path(::testing::TempDir()) / ("defauts_livre_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dossier);
-    std::filesystem::current_path(dossier);
-    EMPILAGE racine = position;
-    compute_keys(&racine);
-    std::ofstream f(FICHIER_LIVRE, std::ios::binary);
-    const uint32_t n = enregistrement_primaire(&racine, 0);
-    std::vector<char> tout((n + 1) * 10, 0);
-    tout[n * 10] = char(racine.verrou_hash & 0xff);
-    tout[n * 10 + 1] = char((racine.verrou_hash >> 8) & 0xff);
-    tout[n * 10 + 2] = char(coup & 0xff);
-    tout[n * 10 + 3] = char((coup >> 8) & 0xff);
-    f.write(tout.data(), std::streamsize(tout.size()));
-  }
-  ~LIVRE_TEST() {
-    std::filesystem::current_path(ancien);
-    std::filesystem::remove_all(dossier);
-  }
-
- private:
-  std::filesystem::path ancien, dossier;
 };
 
 }  // namespace
@@ -201,15 +173,15 @@ TEST_F(Defauts, PawnKeysFollowPieceTypesAtTheRootAndInTheSearch) {
   };
   // The queen in the pawn slot moves; the pawn structure is unchanged
   const uint32_t avant = n.cle_pions;
-  apply_move<BLANCS>(n, coup_texte("d1a4"));
+  applique_coup_noeud<BLANCS>(n, coup_texte("d1a4"));
   verifie(n, "Qd1-a4");
   EXPECT_EQ(n.cle_pions, avant);
   // A promotion takes the pawn off the pawn keys; its queen moves on
-  apply_move<NOIRS>(n, coup_texte("e8d8"));
-  apply_move<BLANCS>(n, coup_texte("b7b8q"));
+  applique_coup_noeud<NOIRS>(n, coup_texte("e8d8"));
+  applique_coup_noeud<BLANCS>(n, coup_texte("b7b8q"));
   verifie(n, "b7-b8=Q");
-  apply_move<NOIRS>(n, coup_texte("d8d7"));
-  apply_move<BLANCS>(n, coup_texte("b8b3"));
+  applique_coup_noeud<NOIRS>(n, coup_texte("d8d7"));
+  applique_coup_noeud<BLANCS>(n, coup_texte("b8b3"));
   verifie(n, "Qb8-b3");
   // Only the kings and queens are left: no pawn at all
   EMPILAGE vide = n;
@@ -229,7 +201,7 @@ TEST_F(Defauts, InternalDeepeningDoesNotMeetItsOwnNode) {
     clear_tables();
     EMPILAGE r = *e.emp;
     compute_keys(&r);
-    prepare_promotions(prepare_recherche(&r));
+    fixe_promotions(prepare_recherche(&r));
     r.ply = 0;
     r.coups_reversibles = reversibles;
     restore_search_repetition();

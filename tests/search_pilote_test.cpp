@@ -10,6 +10,7 @@
 
 #include "board/echiquier.h"
 #include "frontend/livre.h"
+#include "livre_outils.h"
 #include "outils.h"
 #include "search/alphabeta.h"
 #include "search/analyse.h"
@@ -41,6 +42,15 @@ class Pilote : public ::testing::Test {
     for (const uint32_t* l = e.liste_coups; *l; ++l)
       if (!(*l & COUP_ILLEGAL) && (*l & 0xffff) == (m & 0xffff)) return 1;
     return 0;
+  }
+  // Searches to depth 5, plays the move found and gives the reply the
+  // search predicts.
+  void joue_et_prevoit(int& prevu) {
+    e.SetProfondeur(5);
+    const uint32_t r = e.Analyse();
+    ASSERT_EQ(e.Joue(r & 0xffff), 0);
+    prevu = e.coup_prevu;
+    ASSERT_NE(prevu, 0);
   }
   CEchiquier e;
 };
@@ -155,26 +165,12 @@ TEST_F(Pilote, MaximumTimeStopsTheSearch) {
 }
 
 TEST_F(Pilote, BookMoveIsPlayedWithoutSearching) {
-  const auto ancien = std::filesystem::current_path();
-  const auto dossier = std::filesystem::path(::testing::TempDir()) / ("pilote_livre_" + std::to_string(getpid()));
-  std::filesystem::create_directories(dossier);
-  std::filesystem::current_path(dossier);
-  EMPILAGE racine = *e.emp;
-  compute_keys(&racine);
+  uint32_t r;
   {
-    std::ofstream f(FICHIER_LIVRE, std::ios::binary);
-    const uint32_t n = enregistrement_primaire(&racine, 0);
-    std::vector<char> tout((n + 1) * 10, 0);
-    tout[n * 10] = char(racine.verrou_hash & 0xff);
-    tout[n * 10 + 1] = char((racine.verrou_hash >> 8) & 0xff);
-    tout[n * 10 + 2] = char(0x0C);  // e2e4
-    tout[n * 10 + 3] = char(0x07);
-    f.write(tout.data(), std::streamsize(tout.size()));
+    LIVRE_TEST livre(*e.emp);  // e2e4
+    credit_livre = 10;
+    r = e.Analyse();
   }
-  credit_livre = 10;
-  const uint32_t r = e.Analyse();
-  std::filesystem::current_path(ancien);
-  std::filesystem::remove_all(dossier);
   EXPECT_EQ(r, 0x070Cu | (1u << 16));
   char t[TAILLE_TEXTE_SCORE];
   e.NoteAnalyse(t);
@@ -182,11 +178,8 @@ TEST_F(Pilote, BookMoveIsPlayedWithoutSearching) {
 }
 
 TEST_F(Pilote, PonderHitReusesThePrediction) {
-  e.SetProfondeur(5);
-  const uint32_t r = e.Analyse();
-  ASSERT_EQ(e.Joue(r & 0xffff), 0);
-  const int prevu = e.coup_prevu;
-  ASSERT_NE(prevu, 0);
+  int prevu = 0;
+  ASSERT_NO_FATAL_FAILURE(joue_et_prevoit(prevu));
   // Ponder on the predicted reply (a depth limit keeps it short).
   const uint32_t reponse = e.Anticipation();
   EXPECT_NE(reponse, 0u);
@@ -204,11 +197,8 @@ TEST_F(Pilote, PonderHitReusesThePrediction) {
 }
 
 TEST_F(Pilote, PonderHitCountsThePonderingMilliseconds) {
-  e.SetProfondeur(5);
-  const uint32_t r = e.Analyse();
-  ASSERT_EQ(e.Joue(r & 0xffff), 0);
-  const int prevu = e.coup_prevu;
-  ASSERT_NE(prevu, 0);
+  int prevu = 0;
+  ASSERT_NO_FATAL_FAILURE(joue_et_prevoit(prevu));
   ASSERT_NE(e.Anticipation(), 0u);
   ASSERT_EQ(e.Joue(uint32_t(prevu)), 0);
   e.temps_anticipation = 200;

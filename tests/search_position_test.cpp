@@ -60,6 +60,15 @@ void installe(EMPILAGE& e) {
   e.verrou_pions = c.verrou_pions;
 }
 
+// The node of a FEN position placed on b, with its fields as the search
+// keeps them.
+EMPILAGE noeud_installe(CEchiquier& b, const char* fen) {
+  place_fen(b, fen);
+  EMPILAGE e = *b.emp;
+  installe(e);
+  return e;
+}
+
 void verifie_champs(const EMPILAGE& e, const char* contexte) {
   const CHAMPS c = recalcule(e);
   ASSERT_EQ(e.materiel, c.materiel) << contexte;
@@ -91,7 +100,7 @@ std::vector<uint32_t> liste_vecteur(const uint32_t* l, uint32_t masque) {
 }
 
 int applique(int camp, EMPILAGE& e, uint32_t m) {
-  const int prise = camp == BLANCS ? apply_move<BLANCS>(e, m) : apply_move<NOIRS>(e, m);
+  const int prise = camp == BLANCS ? applique_coup_noeud<BLANCS>(e, m) : applique_coup_noeud<NOIRS>(e, m);
   e.coup_precedent = (uint32_t(prise) << 16) | (m & 0xffff);
   return prise;
 }
@@ -196,7 +205,7 @@ class SearchPosition : public ::testing::Test {
   void SetUp() override {
     CEchiquier e;  // builds the move tables and keys
     remplit_psq(7);
-    prepare_promotions(0);
+    fixe_promotions(0);
   }
 };
 
@@ -205,7 +214,7 @@ TEST_F(SearchPosition, RandomGamesKeepEveryFieldEqualToRecomputation) {
   parties_aleatoires("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", 30, 120, 1, couv);
   parties_aleatoires("r3k2r/pPppp1Pp/8/2P1PpP1/1pPp1P2/8/PpPP1PpP/R3K2R w KQkq", 120, 60, 2, couv);
   parties_aleatoires("r3k2r/1P4P1/8/3pP3/3Pp3/8/1p4p1/R3K2R b KQkq", 120, 60, 3, couv);
-  prepare_promotions(4);
+  fixe_promotions(4);
   parties_aleatoires("4k3/1P4P1/8/8/8/8/1p4p1/4K3 w -", 60, 40, 4, couv);
   for (int i = 0; i < 4; ++i) EXPECT_GT(couv.promotions[i], 0) << "promotion kind " << i;
   EXPECT_GT(couv.en_passant, 0);
@@ -217,15 +226,15 @@ TEST_F(SearchPosition, PromotionTakesTheRootPhaseValue) {
   CEchiquier b;
   place_fen(b, "4k3/1P6/8/8/8/8/8/4K3 w -");
   EMPILAGE e = *b.emp;
-  prepare_promotions(3);
+  fixe_promotions(3);
   installe(e);
   const int avant = e.materiel;
-  apply_move<BLANCS>(e, coup_texte("b7b8q"));
+  applique_coup_noeud<BLANCS>(e, coup_texte("b7b8q"));
   EXPECT_EQ(e.materiel - avant, 4640 - 400);
-  prepare_promotions(2);
+  fixe_promotions(2);
   e = *b.emp;
   installe(e);
-  apply_move<BLANCS>(e, coup_texte("b7b8r"));
+  applique_coup_noeud<BLANCS>(e, coup_texte("b7b8r"));
   EXPECT_EQ(e.materiel - avant, 2200 - 400);
   EXPECT_EQ(e.type_piece[e.echiquier[case_nommee("b8")]], TOUR);
   verifie_champs(e, "rook promotion");
@@ -233,9 +242,7 @@ TEST_F(SearchPosition, PromotionTakesTheRootPhaseValue) {
 
 TEST_F(SearchPosition, PromotingCaptureIsFourMovesOrOneQueenCapture) {
   CEchiquier b;
-  place_fen(b, "4k3/8/8/8/8/8/6p1/4KR2 b -");
-  EMPILAGE e = *b.emp;
-  installe(e);
+  EMPILAGE e = noeud_installe(b, "4k3/8/8/8/8/8/6p1/4KR2 b -");
   uint32_t l[TAILLE_LISTE_COUPS];
   generate_all<NOIRS>(e, l);
   const uint32_t g2f1 = coup_texte("g2f1");
@@ -254,18 +261,16 @@ TEST_F(SearchPosition, PromotingCaptureIsFourMovesOrOneQueenCapture) {
 
 TEST_F(SearchPosition, CastlingRightsFollowTheRookSlots) {
   CEchiquier b;
-  place_fen(b, "r3k2r/8/8/8/8/8/8/R3K2R b KQkq");
-  EMPILAGE e = *b.emp;
-  installe(e);
+  EMPILAGE e = noeud_installe(b, "r3k2r/8/8/8/8/8/8/R3K2R b KQkq");
   // Moving the h8 rook loses black's king side only
   EMPILAGE a = e;
-  apply_move<NOIRS>(a, coup_texte("h8h5"));
+  applique_coup_noeud<NOIRS>(a, coup_texte("h8h5"));
   EXPECT_EQ(a.roque[1], ROQUE_PERDU);
   EXPECT_EQ(a.roque[3], ROQUE_POSSIBLE);
   verifie_champs(a, "h8 rook");
   // Once lost, moving it again changes the keys only by the move itself
   EMPILAGE c = a;
-  apply_move<NOIRS>(c, coup_texte("h5h6"));
+  applique_coup_noeud<NOIRS>(c, coup_texte("h5h6"));
   EXPECT_EQ(c.cle_hash ^ a.cle_hash,
             zobrist_cle[index_cle(19, TOUR, case_nommee("h5"))] ^ zobrist_cle[index_cle(19, TOUR, case_nommee("h6"))]);
   // The white rook of slot 3, away from h1, still carries the king-side right
@@ -273,7 +278,7 @@ TEST_F(SearchPosition, CastlingRightsFollowTheRookSlots) {
   e.echiquier[case_nommee("h4")] = 3;
   e.pos_piece[3] = case_nommee("h4");
   installe(e);
-  apply_move<NOIRS>(e, coup_texte("h8h4"));
+  applique_coup_noeud<NOIRS>(e, coup_texte("h8h4"));
   EXPECT_EQ(e.roque[0], ROQUE_PERDU);
   EXPECT_EQ(e.roque[2], ROQUE_POSSIBLE);
   verifie_champs(e, "rook of slot 3 captured away from its corner");
@@ -281,9 +286,7 @@ TEST_F(SearchPosition, CastlingRightsFollowTheRookSlots) {
 
 TEST_F(SearchPosition, EnPassantOnlyInTheFullListAndReportsTheVictim) {
   CEchiquier b;
-  place_fen(b, "4k3/3p4/8/4P3/8/8/8/4K3 b -");
-  EMPILAGE e = *b.emp;
-  installe(e);
+  EMPILAGE e = noeud_installe(b, "4k3/3p4/8/4P3/8/8/8/4K3 b -");
   const uint32_t d7d5 = coup_texte("d7d5");
   applique(NOIRS, e, d7d5);
   uint32_t l[TAILLE_LISTE_COUPS];
@@ -293,7 +296,7 @@ TEST_F(SearchPosition, EnPassantOnlyInTheFullListAndReportsTheVictim) {
   EXPECT_NE(std::find(v.begin(), v.end(), ep), v.end());
   EXPECT_EQ(generate_captures<BLANCS>(e, l), 0);
   const int victime = e.echiquier[case_nommee("d5")];
-  EXPECT_EQ(apply_move<BLANCS>(e, ep), victime);
+  EXPECT_EQ(applique_coup_noeud<BLANCS>(e, ep), victime);
   EXPECT_EQ(e.echiquier[case_nommee("d5")], VIDE);
   EXPECT_EQ(e.pos_piece[victime], -1);
   verifie_champs(e, "en passant");
@@ -307,16 +310,14 @@ TEST_F(SearchPosition, EnPassantOnlyInTheFullListAndReportsTheVictim) {
 
 TEST_F(SearchPosition, CastlingIsGeneratedInCheck) {
   CEchiquier b;
-  place_fen(b, "4k3/8/8/8/8/8/4r3/R3K2R w KQ");
-  EMPILAGE e = *b.emp;
-  installe(e);
+  EMPILAGE e = noeud_installe(b, "4k3/8/8/8/8/8/4r3/R3K2R w KQ");
   uint32_t l[TAILLE_LISTE_COUPS];
   const int n = generate_all<BLANCS>(e, l);
   EXPECT_EQ(l[n - 2], ROQUE_BLANC_PETIT);
   EXPECT_EQ(l[n - 1], ROQUE_BLANC_GRAND);
   EXPECT_TRUE(check_test<BLANCS>(e));
   // After castling, the king's start square is attacked: the child rejects it
-  apply_move<BLANCS>(e, ROQUE_BLANC_PETIT);
+  applique_coup_noeud<BLANCS>(e, ROQUE_BLANC_PETIT);
   EXPECT_TRUE(king_capture_test<NOIRS>(e, case_nommee("e1")));
   EXPECT_FALSE(king_capture_test<NOIRS>(e, e.pos_piece[0]));
   EXPECT_EQ(e.roque[0], ROQUE_FAIT);

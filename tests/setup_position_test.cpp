@@ -7,6 +7,13 @@
 #include "outils.h"
 #include "search/globals.h"
 
+// Moves a king of the set-up (slot 0 or 16) from its square to `vers`.
+static void deplace_roi(CEchiquier& e, int slot, const char* vers) {
+  e.echiquier[e.pos_piece[slot]] = VIDE;
+  e.pos_piece[slot] = case_nommee(vers);
+  e.echiquier[case_nommee(vers)] = slot;
+}
+
 class Installation : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -157,12 +164,8 @@ TEST_F(Installation, DroitsRoqueFromKingsAndCornerRooks) {
 
   // A king away from its square is taken as castled on its wing
   e.PositionVide();
-  e.echiquier[case_nommee("e1")] = VIDE;
-  e.pos_piece[0] = case_nommee("g1");
-  e.echiquier[case_nommee("g1")] = 0;
-  e.echiquier[case_nommee("e8")] = VIDE;
-  e.pos_piece[16] = case_nommee("c8");
-  e.echiquier[case_nommee("c8")] = 16;
+  deplace_roi(e, 0, "g1");
+  deplace_roi(e, 16, "c8");
   e.DroitsRoque();
   EXPECT_EQ(e.roque[0], ROQUE_FAIT);
   EXPECT_EQ(e.roque[2], ROQUE_PERDU);
@@ -211,12 +214,8 @@ TEST_F(Installation, APositionWithoutAKingIsRefused) {
 TEST_F(Installation, MateAndStalemateSetUpsAreAccepted) {
   // Black to move, mated by the queen on g7 guarded by the king
   e.PositionVide();
-  e.echiquier[case_nommee("e8")] = VIDE;
-  e.pos_piece[16] = case_nommee("h8");
-  e.echiquier[case_nommee("h8")] = 16;
-  e.echiquier[case_nommee("e1")] = VIDE;
-  e.pos_piece[0] = case_nommee("g6");
-  e.echiquier[case_nommee("g6")] = 0;
+  deplace_roi(e, 16, "h8");
+  deplace_roi(e, 0, "g6");
   ASSERT_EQ(piece(BLANCS, DAME, "g7"), 1);
   e.DroitsRoque();
   EXPECT_EQ(e.RecalculePosition(NOIRS), 0);
@@ -237,9 +236,7 @@ TEST_F(Installation, ASetUpForgetsThePositionsOfThePreviousGame) {
 
 TEST_F(Installation, CastlingStatesNeedTheirKingAndRookAtHome) {
   // States set by hand, as a host might: the kings and rooks are elsewhere
-  e.echiquier[case_nommee("e8")] = VIDE;
-  e.pos_piece[16] = case_nommee("d8");
-  e.echiquier[case_nommee("d8")] = 16;
+  deplace_roi(e, 16, "d8");
   ASSERT_EQ(piece(BLANCS, TOUR, "h2"), 3);
   ASSERT_EQ(piece(BLANCS, TOUR, "a1"), 2);
   ASSERT_EQ(piece(NOIRS, TOUR, "h8"), 19);

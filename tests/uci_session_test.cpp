@@ -22,34 +22,7 @@ namespace {
 // Runs the program on the pieces of input ("@N": a pause of N ms), cut
 // off after a minute: a session that hangs shows as status 124.
 RESULTAT_PROGRAMME session(const std::vector<std::string>& morceaux, const std::string& dossier = "") {
-  static int compteur = 0;
-  const std::string base = ::testing::TempDir() + "pellarq_uci" + std::to_string(getpid()) + "_" +
-                           std::to_string(++compteur);
-  std::string script = "(";
-  for (size_t i = 0; i < morceaux.size(); ++i) {
-    const std::string& m = morceaux[i];
-    if (!m.empty() && m[0] == '@') {
-      script += "sleep " + std::to_string(std::atoi(m.c_str() + 1) / 1000.0) + "; ";
-      continue;
-    }
-    const std::string f = base + "_" + std::to_string(i) + ".in";
-    std::ofstream(f, std::ios::binary) << m;
-    script += "cat '" + f + "'; ";
-  }
-  script += "true) | ";
-  if (!dossier.empty()) script += "cd '" + dossier + "' && ";
-  script += std::string("timeout -k 5 60 '") + PELLARQ_BINARY + "' > '" + base + ".out' 2> '" +
-            base + ".err'";
-  const int r = std::system(script.c_str());
-  RESULTAT_PROGRAMME res;
-  res.statut = WIFEXITED(r) ? WEXITSTATUS(r) : -1;
-  std::ifstream o(base + ".out", std::ios::binary), er(base + ".err", std::ios::binary);
-  std::stringstream so, se;
-  so << o.rdbuf();
-  se << er.rdbuf();
-  res.sortie = so.str();
-  res.erreurs = se.str();
-  return res;
+  return lance_avec_pauses(morceaux, "", dossier, 60);
 }
 
 // Every line a UCI engine may write.

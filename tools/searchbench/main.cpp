@@ -63,7 +63,7 @@ const char* const POSITIONS[] = {
 int cherche(CEchiquier& b, int profondeur) {
   EMPILAGE racine = *b.emp;
   compute_keys(&racine);
-  prepare_promotions(prepare_recherche(&racine));
+  fixe_promotions(prepare_recherche(&racine));
   racine.ply = 0;
   camp_moteur = b.trait;
   int score = 0;

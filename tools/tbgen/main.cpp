@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     for (int t = 0; t < 2; t++) {
-      std::string chemin = o.repertoire + "/" + nom + (t ? ".nbb" : ".nbw");
+      std::string chemin = chemin_table(o.repertoire, nom, t);
       std::vector<uint8_t> octets(tables[t].begin(), tables[t].end());
       if (o.compresse) {
         octets = TbCompressTable(octets.data(), octets.size());
