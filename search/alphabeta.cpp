@@ -108,9 +108,13 @@ int quiescence(EMPILAGE& e, int profondeur, int alpha, int beta) {
   // 4. Captures and queen promotions, best first
   uint32_t liste[TAILLE_LISTE_PRISES];
   if (generate_captures<C>(e, liste) == 0) return eval;
+  // Out of check, only a capture that can expose the king needs its child's legality test
+  const bool echec = check_test<C>(e);
+  const uint64_t clouees = echec ? 0 : pieces_clouees<C>(e);
   for (int i = 0; liste[i] != 0; ++i) {
     const uint32_t m = prochain_coup(liste, i);
-    const int s = -recherche<M>(m, TEST_LEGAL, profondeur - UN_PLY, -beta, -alpha, &e);
+    const int legal = echec || peut_exposer_roi<C>(e, m, clouees) ? TEST_LEGAL : 0;
+    const int s = -recherche<M>(m, legal, profondeur - UN_PLY, -beta, -alpha, &e);
     if (s == -SCORE_ILLEGAL) continue;
     if (s > alpha) {
       raccorde_pv(e.ply);

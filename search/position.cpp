@@ -312,13 +312,16 @@ int generate_captures(const EMPILAGE& e, uint32_t* liste) {
       *l++ = cree_coup(de, cible) | uint32_t((e.valeur_piece[occ] - valeur) / 400 + 10) << 16;
     };
     if (t == T::pion) {
-      auto promotion = [&](int cible) { *l++ = cree_coup(de, cible, PROMOTION_DAME) | SCORE_PROMOTION; };
-      parcourt_pion<C>(
-          e, de, [&](int cible, bool promo) { if (promo) promotion(cible); },
-          [&](int cible, int occ, bool promo) {
-            if (promo) promotion(cible);
-            else prise(cible, occ);
-          });
+      // The push onto the last rank, then the captures towards file a and file h
+      const int avant = de + T::avant;
+      const bool promo = de >= T::debut_septieme && de < T::debut_septieme + 8;
+      auto pas = [&](int cible, int occ) {
+        if (promo) *l++ = cree_coup(de, cible, PROMOTION_DAME) | SCORE_PROMOTION;
+        else prise(cible, occ);
+      };
+      if (promo && e.echiquier[avant] == VIDE) pas(avant, VIDE);
+      if (colonne(de) != 0 && T::est_adverse(e.echiquier[avant - 1])) pas(avant - 1, e.echiquier[avant - 1]);
+      if (colonne(de) != 7 && T::est_adverse(e.echiquier[avant + 1])) pas(avant + 1, e.echiquier[avant + 1]);
     } else {
       parcourt_piece<C>(e, t, de, [](int) {}, prise);
     }
