@@ -5,21 +5,37 @@
 #include "search/globals.h"
 #include "search/hash.h"
 
+template <bool RESTAURE>
+void CSauvegardeJeu::transfere_champs(CEchiquier& e) {
+  const auto champ = [](auto& copie, auto& jeu) {
+    static_assert(sizeof copie == sizeof jeu);
+    if constexpr (RESTAURE)
+      std::memcpy(&jeu, &copie, sizeof jeu);
+    else
+      std::memcpy(&copie, &jeu, sizeof jeu);
+  };
+  champ(index_courant_, e.index_courant);
+  champ(profondeur_, e.profondeur);
+  champ(depart_standard_, e.depart_standard);
+  champ(coup_prevu_, e.coup_prevu);
+  champ(reponse_prevue_, e.reponse_prevue);
+  champ(temps_anticipation_, e.temps_anticipation);
+  champ(profondeur_anticipation_, e.profondeur_anticipation);
+  champ(score_anticipation_, e.score_anticipation);
+  champ(dernier_coup_, e.dernier_coup);
+  champ(double_pas_depart_, e.double_pas_depart);
+  champ(trait_, e.trait);
+  champ(fin_partie_, e.fin_partie);
+  champ(compte_abandon_, e.compte_abandon);
+  champ(pos_piece_, e.pos_piece);
+  champ(echiquier_, e.echiquier);
+  champ(type_piece_, e.type_piece);
+  champ(valeur_piece_, e.valeur_piece);
+  champ(roque_, e.roque);
+}
+
 CSauvegardeJeu::CSauvegardeJeu(CEchiquier& e)
     : e_(e),
-      index_courant_(e.index_courant),
-      profondeur_(e.profondeur),
-      depart_standard_(e.depart_standard),
-      coup_prevu_(e.coup_prevu),
-      reponse_prevue_(e.reponse_prevue),
-      temps_anticipation_(e.temps_anticipation),
-      profondeur_anticipation_(e.profondeur_anticipation),
-      score_anticipation_(e.score_anticipation),
-      dernier_coup_(e.dernier_coup),
-      double_pas_depart_(e.double_pas_depart),
-      trait_(e.trait),
-      fin_partie_(e.fin_partie),
-      compte_abandon_(e.compte_abandon),
       index_record_(e.partie.LitIndex()),
       liste_coups_(e.liste_coups, e.liste_coups + TAILLE_LISTE_COUPS),
       liste_prises_(e.liste_prises, e.liste_prises + TAILLE_LISTE_COUPS),
@@ -27,11 +43,7 @@ CSauvegardeJeu::CSauvegardeJeu(CEchiquier& e)
       fen_presente_(e.fen_depart != nullptr),
       camp_moteur_(camp_moteur),
       credit_livre_(credit_livre) {
-  std::memcpy(pos_piece_, e.pos_piece, sizeof pos_piece_);
-  std::memcpy(echiquier_, e.echiquier, sizeof echiquier_);
-  std::memcpy(type_piece_, e.type_piece, sizeof type_piece_);
-  std::memcpy(valeur_piece_, e.valeur_piece, sizeof valeur_piece_);
-  std::memcpy(roque_, e.roque, sizeof roque_);
+  transfere_champs<false>(e);
   for (int i = 0; i <= index_record_; ++i) record_.push_back(e.partie.LitA(i));
   std::memset(fen_, 0, sizeof fen_);
   if (fen_presente_) std::memcpy(fen_, e.fen_depart, sizeof fen_);
@@ -43,24 +55,7 @@ CSauvegardeJeu::CSauvegardeJeu(CEchiquier& e)
 
 void CSauvegardeJeu::restaure() {
   CEchiquier& e = e_;
-  e.index_courant = index_courant_;
-  e.profondeur = profondeur_;
-  e.depart_standard = depart_standard_;
-  e.coup_prevu = coup_prevu_;
-  e.reponse_prevue = reponse_prevue_;
-  e.temps_anticipation = temps_anticipation_;
-  e.profondeur_anticipation = profondeur_anticipation_;
-  e.score_anticipation = score_anticipation_;
-  e.dernier_coup = dernier_coup_;
-  e.double_pas_depart = double_pas_depart_;
-  e.trait = trait_;
-  e.fin_partie = fin_partie_;
-  e.compte_abandon = compte_abandon_;
-  std::memcpy(e.pos_piece, pos_piece_, sizeof pos_piece_);
-  std::memcpy(e.echiquier, echiquier_, sizeof echiquier_);
-  std::memcpy(e.type_piece, type_piece_, sizeof type_piece_);
-  std::memcpy(e.valeur_piece, valeur_piece_, sizeof valeur_piece_);
-  std::memcpy(e.roque, roque_, sizeof roque_);
+  transfere_champs<true>(e);
 
   // The record, entry by entry
   e.partie.Raz();

@@ -18,6 +18,12 @@ class CSauvegardeJeu {
   void restaure();
 
  private:
+  // Copies the plain fields below between the engine object and this copy:
+  // into the copy when taking it, back into the engine when restoring. One
+  // list of fields serves both ways, so neither can forget one.
+  template <bool RESTAURE>
+  void transfere_champs(CEchiquier& e);
+
   CEchiquier& e_;
   // Plain fields of the engine object
   int index_courant_, profondeur_, depart_standard_, coup_prevu_, reponse_prevue_;
