@@ -138,7 +138,8 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   // 2. Copy the parent's node and apply the entering move. Below the root,
   // whose phase the preparation wrote, promoted pawns take that phase's values.
   if (parent->ply == 0) fixe_promotions(parent->phase);
-  EMPILAGE e = *parent;
+  EMPILAGE e;
+  copie_noeud(e, *parent);
   coup &= 0xffff;
   int prise = VIDE, de = 0, vers = 0;
   if (coup != 0) {
