@@ -1,7 +1,6 @@
 #include "board/movegen.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "board/camp.h"
 #include "board/tables.h"
@@ -305,22 +304,22 @@ uint32_t* pseudo_legaux(const EMPILAGE& w, uint32_t* l, uint32_t coup, int prise
   return l;
 }
 
-// Applies a move of the other side (or none) to a copy of the state, tests
-// it, and lists C's moves with the illegal ones marked.
+// Tests a move of the other side (or none), applies it to the state when
+// it is legal, and lists C's moves with the illegal ones marked. An illegal
+// move leaves the state as it was.
 template <int C>
 uint32_t genere(uint32_t* liste, uint32_t coup, int prises, EMPILAGE* etat) {
   constexpr int M = 1 - C;  // side of the applied move
-  EMPILAGE w;
+  EMPILAGE& w = *etat;
   int prise = VIDE;
 
   // Legality test alone: the state is edited in place and put back as it was.
   if (liste == nullptr) {
-    if (coup == 0) return attaque<C>(*etat, etat->pos_piece[Camp<M>::roi]) ? COUP_ILLEGAL : 0;
-    return coup_legal<M>(*etat, coup) ? coup : coup | COUP_ILLEGAL;
+    if (coup == 0) return attaque<C>(w, w.pos_piece[Camp<M>::roi]) ? COUP_ILLEGAL : 0;
+    return coup_legal<M>(w, coup) ? coup : coup | COUP_ILLEGAL;
   }
 
-  // Apply the move and test it
-  std::memcpy(&w, etat, sizeof w);
+  // Test the move, then apply it
   if (coup != 0) {
     if (!coup_legal<M>(w, coup)) return coup | COUP_ILLEGAL;
     prise = applique<M>(w, coup);
@@ -341,7 +340,6 @@ uint32_t genere(uint32_t* liste, uint32_t coup, int prises, EMPILAGE* etat) {
   }
   *fin = 0;
 
-  std::memcpy(etat, &w, sizeof w);
   if (legaux > 0) return coup;
   return attaque<M>(w, w.pos_piece[Camp<C>::roi]) ? RESULTAT_MAT : RESULTAT_PAT;
 }

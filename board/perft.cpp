@@ -19,7 +19,8 @@ uint64_t perft_noeud(const EMPILAGE& e, const uint32_t* liste, int trait, int n)
   uint32_t replies[TAILLE_LISTE_COUPS];
   for (; *liste; ++liste) {
     if (*liste & COUP_ILLEGAL) continue;
-    EMPILAGE w = e;
+    EMPILAGE w;
+    copie_noeud(w, e);
     if (trait == BLANCS) genere_noirs(replies, *liste, 0, &w);
     else genere_blancs(replies, *liste, 0, &w);
     total += perft_noeud(w, replies, 1 - trait, n - 1);

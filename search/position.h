@@ -5,9 +5,7 @@
 // White and Black.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "board/types.h"
 
@@ -19,17 +17,6 @@ extern int valeur_promotion[5];
 // Sets valeur_promotion from the root phase that prepare_recherche returned,
 // so that promoted pieces are worth what the root's pieces of their type are.
 void fixe_promotions(int phase);
-
-// Copies a node into the child's, 64 bytes at a time. The plain
-// assignment compiles to a string-move instruction whose start-up costs
-// more than these few vector moves on the search's hot path.
-inline void copie_noeud(EMPILAGE& enfant, const EMPILAGE& parent) {
-  constexpr std::size_t BLOC = 64, RESTE = sizeof(EMPILAGE) % BLOC;
-  char* vers = reinterpret_cast<char*>(&enfant);
-  const char* de = reinterpret_cast<const char*>(&parent);
-  for (std::size_t i = 0; i + BLOC <= sizeof(EMPILAGE); i += BLOC) std::memcpy(vers + i, de + i, BLOC);
-  std::memcpy(vers + sizeof(EMPILAGE) - RESTE, de + sizeof(EMPILAGE) - RESTE, RESTE);
-}
 
 // Applies move `coup` of side M to the node: board, material, piece-square
 // sum, counts, castling states and the four keys. Returns the captured slot,
