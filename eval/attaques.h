@@ -138,6 +138,24 @@ inline uint64_t dame(int q, uint64_t occupees) { return tour(q, occupees) | fou(
 
 inline uint64_t cavalier(int q) { return sauts_cavalier[q]; }
 
+// The set of each square, and before it an empty set for -1, the square of
+// a slot off the board.
+inline constexpr auto ensembles = [] {
+  std::array<uint64_t, 65> c{};
+  for (int q = 0; q < 64; ++q) c[q + 1] = uint64_t(1) << q;
+  return c;
+}();
+
+// The squares of the slots premier to premier + 7, read in one unrolled
+// sweep of eight independent loads.
+inline uint64_t cases_des_slots(const EMPILAGE* e, int premier) {
+  const uint64_t* ensemble = ensembles.data() + 1;
+  uint64_t m = 0;
+#pragma GCC unroll 8
+  for (int s = premier; s < premier + 8; ++s) m |= ensemble[e->pos_piece[s]];
+  return m;
+}
+
 // Size of a set of squares.
 inline int nombre(uint64_t m) { return std::popcount(m); }
 

@@ -8,6 +8,7 @@
 
 namespace {
 
+using attaques::cases_des_slots;
 using attaques::nombre;
 
 // What one side's pieces reach.
@@ -26,22 +27,6 @@ constexpr std::array<uint64_t, 64> voisinage = [] {
         v[q] |= uint64_t(1) << x;
   return v;
 }();
-
-// The set of each square, and before it an empty set for -1, the square of
-// a slot off the board.
-constexpr std::array<uint64_t, 65> ensembles = [] {
-  std::array<uint64_t, 65> c{};
-  for (int q = 0; q < 64; ++q) c[q + 1] = uint64_t(1) << q;
-  return c;
-}();
-
-// The squares of the slots premier to premier + 7.
-inline uint64_t cases_des_slots(const EMPILAGE* e, int premier) {
-  const uint64_t* ensemble = ensembles.data() + 1;
-  uint64_t m = 0;
-  for (int s = premier; s < premier + 8; ++s) m |= ensemble[e->pos_piece[s]];
-  return m;
-}
 
 // Where the men of both sides stand.
 struct OCCUPATION {
