@@ -1,8 +1,11 @@
 // King safety: pawn shelter, castling, the king's square and the open
 // centre, counted as danger for each king.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 
 #include "board/tables.h"
+#include "eval/attaques.h"
 #include "eval/cases.h"
 #include "eval/termes.h"
 
@@ -39,6 +42,7 @@ template <int C>
 struct Roi {
   static constexpr int roi = C == BLANCS ? 0 : 16;               // own king slot
   static constexpr int premier_pion = roi + 8;                   // own a-pawn slot
+  static constexpr int premier_pion_adverse = C == BLANCS ? 24 : 8;  // enemy a-pawn slot
   static constexpr int fou_c = roi + 4, fou_f = roi + 5;         // own bishop slots
   static constexpr int dame_adverse = C == BLANCS ? 17 : 1;
   static constexpr int fou_c_adverse = C == BLANCS ? 20 : 4;
@@ -49,29 +53,30 @@ struct Roi {
   static constexpr int vue(int q) { return C == BLANCS ? q : q ^ 56; }
 };
 
-bool slot_pion(int s) { return (s >= 8 && s <= 15) || (s >= 24 && s <= 31); }
 bool slot_pion_blanc(int s) { return s >= 8 && s <= 15; }
 bool slot_pion_noir(int s) { return s >= 24 && s <= 31; }
 
-// A file with no pawn slot of either colour on ranks 2 to 7.
-bool colonne_sans_pion(const EMPILAGE* e, int f) {
-  for (int r = 1; r <= 6; ++r)
-    if (slot_pion(e->echiquier[r * 8 + f])) return false;
-  return true;
-}
+// Ranks 2 to 7, where pawn slots are looked for on a file.
+constexpr uint64_t RANGEES_2_A_7 = 0x00ffffffffffff00;
 
-// Shelter of one file: the first own pawn slot in front of the king.
+// A file with no pawn slot of either colour on ranks 2 to 7, among the
+// squares `pions` of every pawn slot.
+bool colonne_sans_pion(uint64_t pions, int f) { return (pions & (attaques::COLONNE_A << f) & RANGEES_2_A_7) == 0; }
+
+// Shelter of one file: the first own pawn slot in front of the king (slot
+// squares `propres`), else any pawn slot (squares `pions`) on the far ranks.
 template <int C>
-int abri(const EMPILAGE* e, int f) {
-  using R = Roi<C>;
+int abri(uint64_t propres, uint64_t pions, int f) {
   static constexpr int POIDS[7] = {0, 0, 2, 3, 4, 4, 4};
-  for (int r = 1; r <= 6; ++r) {
-    const int s = e->echiquier[R::vue(r * 8 + f)];
-    if (s >= R::premier_pion && s < R::premier_pion + 8) return POIDS[r];
+  // Ranks 5 to 7 seen from C's side
+  constexpr uint64_t LOIN = C == BLANCS ? 0x00ffffff00000000 : 0x00000000ffffff00;
+  const uint64_t colonne = attaques::COLONNE_A << f;
+  if (const uint64_t devant = propres & colonne & RANGEES_2_A_7) {
+    // The nearest to C's first rank: the lowest square for White, the highest for Black
+    const int q = C == BLANCS ? std::countr_zero(devant) : 63 - std::countl_zero(devant);
+    return POIDS[C == BLANCS ? rangee(q) : 7 - rangee(q)];
   }
-  for (int r = 4; r <= 6; ++r)
-    if (slot_pion(e->echiquier[R::vue(r * 8 + f)])) return 4;
-  return 8;
+  return (pions & colonne & LOIN) ? 4 : 8;
 }
 
 template <int C>
@@ -88,9 +93,11 @@ int danger(const EMPILAGE* e) {
   const auto sur = [&](int s, int q) { return pos[s] == R::vue(q); };
 
   // Shelter of the three files of the king's wing
+  const uint64_t propres = attaques::cases_des_slots(e, R::premier_pion);
+  const uint64_t pions = propres | attaques::cases_des_slots(e, R::premier_pion_adverse);
   int d = 0;
-  if (aile_dame) d = abri<C>(e, 2) + abri<C>(e, 1) + abri<C>(e, 0);
-  else d = abri<C>(e, 5) + abri<C>(e, 6) + abri<C>(e, 7);
+  if (aile_dame) d = abri<C>(propres, pions, 2) + abri<C>(propres, pions, 1) + abri<C>(propres, pions, 0);
+  else d = abri<C>(propres, pions, 5) + abri<C>(propres, pions, 6) + abri<C>(propres, pions, 7);
 
   // A castled king behind a broken shelter
   if (d > 7) {
@@ -125,7 +132,7 @@ int danger(const EMPILAGE* e) {
           d += 10;
       }
     }
-    if (f == 3 || f == 4) d += 8 * (colonne_sans_pion(e, 3) + colonne_sans_pion(e, 4));
+    if (f == 3 || f == 4) d += 8 * (colonne_sans_pion(pions, 3) + colonne_sans_pion(pions, 4));
   }
   return d;
 }
