@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "board/echiquier.h"
 #include "board/movegen.h"
@@ -210,4 +211,30 @@ TEST(Generation, GeneratorKeepsMaterialAndCountsWhenCapturing) {
   EXPECT_EQ(e.emp->materiel, avant + 400);
   EXPECT_EQ(e.emp->nb_pions_noirs, 7);
   EXPECT_EQ(e.emp->coup_precedent >> 16, uint32_t(27));  // the d7 pawn's slot
+}
+
+TEST(Generation, IllegalMoveLeavesTheStateAsItWasAndALegalOneIsApplied) {
+  CEchiquier e;
+  // White: king e1, rook h1 with the king-side right, bishop e2 pinned by
+  // the rook on e8; the rook on f8 covers f1.
+  place_pieces(e, {{0, ROI, case_nommee("e1")}, {3, TOUR, case_nommee("h1")}, {4, FOU, case_nommee("e2")},
+                   {16, ROI, case_nommee("a8")}, {18, TOUR, case_nommee("e8")}, {19, TOUR, case_nommee("f8")}},
+               BLANCS);
+  e.roque[0] = ROQUE_POSSIBLE;
+  e.CopieEmp(e.emp);
+  uint32_t liste[TAILLE_LISTE_COUPS];
+  const EMPILAGE avant = *e.emp;
+  EMPILAGE w = avant;
+  const uint32_t hors_ligne = cree_coup(case_nommee("e2"), case_nommee("d3"));
+  for (const uint32_t coup : {hors_ligne, ROQUE_BLANC_PETIT}) {
+    EXPECT_EQ(genere_noirs(liste, coup, 0, &w), coup | COUP_ILLEGAL) << coup;
+    EXPECT_EQ(std::memcmp(&w, &avant, sizeof w), 0) << coup;
+  }
+  const uint32_t le_long = cree_coup(case_nommee("e2"), case_nommee("e3"));
+  EXPECT_EQ(genere_noirs(liste, le_long, 0, &w), le_long);
+  EXPECT_EQ(w.pos_piece[4], case_nommee("e3"));
+  EXPECT_EQ(w.echiquier[case_nommee("e2")], VIDE);
+  EXPECT_EQ(w.echiquier[case_nommee("e3")], 4);
+  EXPECT_EQ(w.coup_precedent, (uint32_t(VIDE) << 16) | le_long);  // nothing captured
+  EXPECT_GT(nb_legaux(liste), 0);
 }
