@@ -1,8 +1,11 @@
 #include "search/position.h"
 
+#include <array>
+#include <bit>
 #include <cstdlib>
 
 #include "board/tables.h"
+#include "eval/attaques.h"
 #include "eval/preparation.h"
 #include "board/camp.h"
 #include "search/hash.h"
@@ -86,16 +89,37 @@ inline uint32_t* ajoute(uint32_t* l, uint32_t m, bool promotion) {
   return l;
 }
 
+// The squares on a line with each square, and those plus the knight's
+// jumps: the only squares from which a slider, or any man, reaches it.
+constexpr auto lignes = [] {
+  std::array<uint64_t, 64> m{};
+  for (int q = 0; q < 64; ++q)
+    for (const auto& rayon : attaques::rayons) m[q] |= rayon[q];
+  return m;
+}();
+constexpr auto lignes_et_sauts = [] {
+  std::array<uint64_t, 64> m{};
+  for (int q = 0; q < 64; ++q) m[q] = lignes[q] | attaques::sauts_cavalier[q];
+  return m;
+}();
+
+// The squares of side A's sixteen slots.
+template <int A>
+inline uint64_t cases_du_camp(const EMPILAGE& e) {
+  return attaques::cases_des_slots(&e, Camp<A>::premier) | attaques::cases_des_slots(&e, Camp<A>::premier + 8);
+}
+
 // Does a piece of side A among slots debut..end of A's slots attack square k?
-// The king is recognised by its slot, the other pieces by their type.
+// Only A's men on a line or a knight's jump from k are looked at. The king
+// is recognised by its slot, the other pieces by their type.
 template <int A>
 inline bool attaque(const EMPILAGE& e, int k, int debut) {
   using T = Camp<A>;
-  for (int s = debut; s < T::premier + 16; ++s) {
-    const int q = e.pos_piece[s];
-    if (q < 0) continue;
+  for (uint64_t candidats = cases_du_camp<A>(e) & lignes_et_sauts[k]; candidats != 0; candidats &= candidats - 1) {
+    const int q = std::countr_zero(candidats);
+    const int s = e.echiquier[q];
+    if (s < debut) continue;
     const int d = Tdirection[q][k];
-    if (d == 0) continue;
     const int t = e.type_piece[s];
     const int g = Tgenre[std::abs(d)];
     if (g == 3) {
@@ -343,14 +367,15 @@ bool check_test(const EMPILAGE& e) {
 
 template <int C>
 uint64_t pieces_clouees(const EMPILAGE& e) {
-  using TA = Camp<1 - C>;
+  constexpr int A = 1 - C;
   const int roi = e.pos_piece[Camp<C>::roi];
   uint64_t masque = 0;
-  for (int s = TA::premier + 1; s < TA::premier + 16; ++s) {
-    const int a = e.pos_piece[s];
-    if (a < 0) continue;
+  // The enemy men on a line with the king, its king left out
+  for (uint64_t candidats = cases_du_camp<A>(e) & lignes[roi]; candidats != 0; candidats &= candidats - 1) {
+    const int a = std::countr_zero(candidats);
+    const int s = e.echiquier[a];
+    if (s == Camp<A>::roi) continue;
     const int d = Tdirection[a][roi];
-    if (d == 0) continue;
     const int t = e.type_piece[s];
     const int g = Tgenre[std::abs(d)];
     if (!(g == 1 ? (t == DAME || t == TOUR) : g == 2 && (t == DAME || t == FOU))) continue;
