@@ -103,6 +103,28 @@ constexpr auto lignes_et_sauts = [] {
   return m;
 }();
 
+// The squares one king step from each square.
+constexpr auto pas_roi = [] {
+  std::array<uint64_t, 64> m{};
+  for (int q = 0; q < 64; ++q)
+    for (int x = 0; x < 64; ++x)
+      if (x != q && std::abs(colonne(q) - colonne(x)) <= 1 && std::abs(rangee(q) - rangee(x)) <= 1)
+        m[q] |= uint64_t(1) << x;
+  return m;
+}();
+
+// The squares a piece of type t (king to knight) on q reaches, up to and
+// including the first man of each line.
+inline uint64_t atteintes(int t, int q, uint64_t occupees) {
+  switch (t) {
+    case ROI: return pas_roi[q];
+    case DAME: return attaques::dame(q, occupees);
+    case TOUR: return attaques::tour(q, occupees);
+    case FOU: return attaques::fou(q, occupees);
+    default: return attaques::cavalier(q);
+  }
+}
+
 // The squares of side A's sixteen slots.
 template <int A>
 inline uint64_t cases_du_camp(const EMPILAGE& e) {
@@ -325,6 +347,9 @@ template <int C>
 int generate_captures(const EMPILAGE& e, uint32_t* liste) {
   using T = Camp<C>;
   constexpr uint32_t SCORE_PROMOTION = 103u << 16;
+  // The enemy men, and every man: a piece that reaches no enemy is not walked
+  const uint64_t adverses = cases_du_camp<1 - C>(e);
+  const uint64_t occupees = adverses | cases_du_camp<C>(e);
   uint32_t* l = liste;
   for (int s = T::premier; s < T::premier + 16; ++s) {
     const int de = e.pos_piece[s];
@@ -346,7 +371,7 @@ int generate_captures(const EMPILAGE& e, uint32_t* liste) {
       if (promo && e.echiquier[avant] == VIDE) pas(avant, VIDE);
       if (colonne(de) != 0 && T::est_adverse(e.echiquier[avant - 1])) pas(avant - 1, e.echiquier[avant - 1]);
       if (colonne(de) != 7 && T::est_adverse(e.echiquier[avant + 1])) pas(avant + 1, e.echiquier[avant + 1]);
-    } else {
+    } else if (atteintes(t, de, occupees) & adverses) {
       parcourt_piece<C>(e, t, de, [](int) {}, prise);
     }
   }
