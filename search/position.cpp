@@ -125,6 +125,11 @@ inline uint64_t atteintes(int t, int q, uint64_t occupees) {
   }
 }
 
+// The lines of the sliders in the order of their walks: the queen's eight,
+// of which the rook takes the first four and the bishop the last four.
+constexpr int LIGNES_DAME[8] = {attaques::NORD,       attaques::SUD,     attaques::EST,      attaques::OUEST,
+                                attaques::NORD_OUEST, attaques::SUD_EST, attaques::NORD_EST, attaques::SUD_OUEST};
+
 // The squares of side A's sixteen slots.
 template <int A>
 inline uint64_t cases_du_camp(const EMPILAGE& e) {
@@ -371,8 +376,19 @@ int generate_captures(const EMPILAGE& e, uint32_t* liste) {
       if (promo && e.echiquier[avant] == VIDE) pas(avant, VIDE);
       if (colonne(de) != 0 && T::est_adverse(e.echiquier[avant - 1])) pas(avant - 1, e.echiquier[avant - 1]);
       if (colonne(de) != 7 && T::est_adverse(e.echiquier[avant + 1])) pas(avant + 1, e.echiquier[avant + 1]);
-    } else if (atteintes(t, de, occupees) & adverses) {
-      parcourt_piece<C>(e, t, de, [](int) {}, prise);
+    } else if (const uint64_t cibles = atteintes(t, de, occupees) & adverses) {
+      if (t == ROI || t == CAVALIER) {
+        parcourt_piece<C>(e, t, de, [](int) {}, prise);
+      } else {
+        // A slider takes at most one man per line: line by line, in its walk's order
+        const int fin = t == TOUR ? 4 : 8;
+        for (int i = t == FOU ? 4 : 0; i < fin; ++i) {
+          if (const uint64_t c = cibles & attaques::rayons[LIGNES_DAME[i]][de]) {
+            const int cible = std::countr_zero(c);
+            prise(cible, e.echiquier[cible]);
+          }
+        }
+      }
     }
   }
   *l = 0;
