@@ -42,7 +42,6 @@ template <int C>
 struct Roi {
   static constexpr int roi = C == BLANCS ? 0 : 16;               // own king slot
   static constexpr int premier_pion = roi + 8;                   // own a-pawn slot
-  static constexpr int premier_pion_adverse = C == BLANCS ? 24 : 8;  // enemy a-pawn slot
   static constexpr int fou_c = roi + 4, fou_f = roi + 5;         // own bishop slots
   static constexpr int dame_adverse = C == BLANCS ? 17 : 1;
   static constexpr int fou_c_adverse = C == BLANCS ? 20 : 4;
@@ -79,8 +78,16 @@ int abri(uint64_t propres, uint64_t pions, int f) {
   return (pions & colonne & LOIN) ? 4 : 8;
 }
 
+// Squares of the pawn slots of White (8-15) and of Black (24-31).
+struct PIONS {
+  uint64_t blancs;
+  uint64_t noirs;
+};
+
+PIONS pions_des_slots(const EMPILAGE* e) { return {attaques::cases_des_slots(e, 8), attaques::cases_des_slots(e, 24)}; }
+
 template <int C>
-int danger(const EMPILAGE* e) {
+int danger(const EMPILAGE* e, const PIONS& slots) {
   using R = Roi<C>;
   const int* pos = e->pos_piece;
   const int roi = pos[R::roi] & 63;
@@ -93,8 +100,8 @@ int danger(const EMPILAGE* e) {
   const auto sur = [&](int s, int q) { return pos[s] == R::vue(q); };
 
   // Shelter of the three files of the king's wing
-  const uint64_t propres = attaques::cases_des_slots(e, R::premier_pion);
-  const uint64_t pions = propres | attaques::cases_des_slots(e, R::premier_pion_adverse);
+  const uint64_t propres = C == BLANCS ? slots.blancs : slots.noirs;
+  const uint64_t pions = slots.blancs | slots.noirs;
   int d = 0;
   if (aile_dame) d = abri<C>(propres, pions, 2) + abri<C>(propres, pions, 1) + abri<C>(propres, pions, 0);
   else d = abri<C>(propres, pions, 5) + abri<C>(propres, pions, 6) + abri<C>(propres, pions, 7);
@@ -139,8 +146,12 @@ int danger(const EMPILAGE* e) {
 
 }  // namespace
 
-int danger_roi(const EMPILAGE* e, int camp) { return camp == BLANCS ? danger<BLANCS>(e) : danger<NOIRS>(e); }
+int danger_roi(const EMPILAGE* e, int camp) {
+  const PIONS slots = pions_des_slots(e);
+  return camp == BLANCS ? danger<BLANCS>(e, slots) : danger<NOIRS>(e, slots);
+}
 
 int securite_rois(const EMPILAGE* e) {
-  return (std::min(danger<NOIRS>(e), 25) - std::min(danger<BLANCS>(e), 25)) * 16;
+  const PIONS slots = pions_des_slots(e);
+  return (std::min(danger<NOIRS>(e, slots), 25) - std::min(danger<BLANCS>(e, slots), 25)) * 16;
 }
