@@ -161,6 +161,16 @@ void parties_aleatoires(const char* fen, int parties, int longueur, unsigned gra
       for (int q = 0; q < 64; q += 3)
         ASSERT_EQ(camp == BLANCS ? king_capture_test<BLANCS>(e, q) : king_capture_test<NOIRS>(e, q),
                   case_attaquee(e, camp, q));
+      // Out of check, every move the pin set says cannot expose the king is legal on the board
+      if (!case_attaquee(e, 1 - camp, roi)) {
+        const uint64_t clouees = camp == BLANCS ? pieces_clouees<BLANCS>(e) : pieces_clouees<NOIRS>(e);
+        for (const uint32_t* l = b.liste_coups; *l; ++l) {
+          const bool expose = camp == BLANCS ? peut_exposer_roi<BLANCS>(e, *l, clouees) : peut_exposer_roi<NOIRS>(e, *l, clouees);
+          if (!expose) {
+            ASSERT_FALSE(*l & COUP_ILLEGAL) << fen << " ply " << ply << " move " << (*l & 0xfff);
+          }
+        }
+      }
 
       std::vector<uint32_t> legaux;
       for (uint32_t* l = b.liste_coups; *l; ++l)
