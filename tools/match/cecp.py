@@ -11,6 +11,19 @@ import time
 RESULT = re.compile(r"^(1-0|0-1|1/2-1/2)(\s.*)?$")
 MOVE_V2 = re.compile(r"^move\s+(\S+)")
 MOVE_V1 = re.compile(r"^\d+\.\s*\.\.\.\s*(\S+)")
+# An engine's answer to a move it does not take
+REFUSAL = re.compile(r"^(Illegal move|Invalid move|Error)")
+
+
+def refuses(line):
+    """Whether an engine's line refuses a move: "Illegal move", "Invalid move",
+    or an "Error" other than an unknown command that is not a move."""
+    if not REFUSAL.match(line):
+        return False
+    m = re.match(r"^Error \(unknown command\):\s*(?:usermove\s+)?(\S*)", line)
+    return not m or re.fullmatch(r"[a-h][1-8][a-h][1-8][qrbnQRBN]?", m.group(1)) is not None
+
+
 # Thinking output: ply score time nodes pv; the score in centipawns for the side to move
 THINKING = re.compile(r"^\s*(\d+)[.&]?\s+(-?\d+)\s+\d+\s+\d+(\s|$)")
 
@@ -57,8 +70,10 @@ class Engine:
     features are negotiated; memory: hash size in MB sent with "memory" if
     the engine offers it (None: the engine's own)."""
 
-    def __init__(self, name, command, workdir, options=(), memory=None):
+    def __init__(self, name, command, workdir, options=(), memory=None, tag="", feature_wait_ms=2000):
         self.name = name
+        self.tag = tag  # prefix of the engine's lines in the protocol log (a game number)
+        self.feature_wait_ms = feature_wait_ms  # how long to wait for the features before done=0
         self.command = command
         self.workdir = workdir
         self.options = list(options)
@@ -68,6 +83,7 @@ class Engine:
         self.lines = []
         self.features = {}
         self.forced = True
+        self.pings = 0
 
     def start(self):
         # A session of its own: a Ctrl-C at the terminal reaches the runner only,
@@ -83,7 +99,7 @@ class Engine:
         self.send("xboard")
         self.send("protover 2")
         # Features until done=1; done=0 asks for more time.
-        deadline = ms_now() + 2000
+        deadline = ms_now() + self.feature_wait_ms
         while ms_now() < deadline:
             line = self.readline(deadline - ms_now())
             if line is None:
@@ -115,7 +131,7 @@ class Engine:
         return self.proc is not None and self.proc.poll() is None
 
     def send(self, line):
-        log(self.name, ">", line)
+        log(self.tag + self.name, ">", line)
         try:
             self.proc.stdin.write((line + "\n").encode())
             self.proc.stdin.flush()
@@ -134,7 +150,7 @@ class Engine:
         while b"\n" in self.buffer:
             raw, self.buffer = self.buffer.split(b"\n", 1)
             line = raw.decode(errors="replace").rstrip("\r")
-            log(self.name, "<", line)
+            log(self.tag + self.name, "<", line)
             self.lines.append(line)
 
     def readline(self, timeout_ms):
@@ -161,13 +177,17 @@ class Engine:
                 if line is None:
                     return seen
                 seen.append(line)
-        self.send("ping 4711")
+        # A number of its own for every ping: some engines answer a ping twice
+        self.pings += 1
+        expected = "pong %d" % self.pings
+        self.send("ping %d" % self.pings)
         deadline = ms_now() + timeout_ms
         while True:
             line = self.readline(deadline - ms_now())
-            if line is None or line.strip() == "pong 4711":
+            if line is None or line.strip() == expected:
                 return seen
-            seen.append(line)
+            if not line.startswith("pong "):
+                seen.append(line)
 
     def quit(self):
         if self.proc is None:
@@ -181,6 +201,11 @@ class Engine:
         except subprocess.TimeoutExpired:
             self.proc.kill()
             self.proc.wait()
+        for pipe in (self.proc.stdin, self.proc.stdout):
+            try:
+                pipe.close()
+            except OSError:
+                pass
         with _running_lock:
             _running.discard(self.proc)
         self.proc = None

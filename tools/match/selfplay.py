@@ -40,7 +40,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import cecp  # noqa: E402
-from cecp import RESULT, MOVE_V1, MOVE_V2, THINKING, Engine, EngineGone, level_line, ms_now, parse_tc  # noqa: E402
+from cecp import RESULT, MOVE_V1, MOVE_V2, THINKING, Engine, EngineGone, level_line, ms_now, parse_tc, refuses  # noqa: E402
 from chessboard import Board, IllegalMove  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -207,7 +207,7 @@ def engine_refusals(engine, openings):
         for mv in op.moves:
             engine.send(engine.move_line(mv))
         for line in engine.sync():
-            if line.startswith("Illegal move") or line.startswith("Error"):
+            if refuses(line):
                 bad.append((op, line))
                 break
     return bad
@@ -230,7 +230,8 @@ def _margin(mean, variance, n):
     if n < 2:
         return math.inf
     half = 1.959964 * math.sqrt(variance / n)
-    return (elo(mean + half) - elo(mean - half)) / 2.0
+    width = (elo(mean + half) - elo(mean - half)) / 2.0
+    return width if math.isfinite(width) else math.inf
 
 
 def trinomial(wins, losses, draws):
@@ -281,11 +282,13 @@ class Player:
         self.book = book
         self.memory = memory
 
-    def engine(self, workdir):
+    def engine(self, workdir, tag=""):
         os.makedirs(workdir)
         if self.book:
             shutil.copy(self.book, os.path.join(workdir, "Mirask.bo1"))
-        return Engine(self.name, self.command, workdir, self.options, self.memory)
+        # Engines that send all their features at once answer at once; a slow
+        # starter on a loaded machine (gnuchess) may need seconds.
+        return Engine(self.name, self.command, workdir, self.options, self.memory, tag, feature_wait_ms=10000)
 
 
 class Rules:
@@ -298,7 +301,7 @@ class Rules:
         self.resign_moves = resign_moves
 
 
-def play_game(players, opening, rules, workdir, stop=None):
+def play_game(players, opening, rules, workdir, stop=None, tag=""):
     """Plays one game, players[0] White, in fresh engine processes. Returns a
     record: result, reason, fault (None, or (side, "time"|"illegal"|"crash")),
     plies, clocks in ms, the moves in coordinate notation."""
@@ -312,7 +315,7 @@ def play_game(players, opening, rules, workdir, stop=None):
     side = 0
     try:
         for i, p in enumerate(players):
-            e = p.engine(os.path.join(workdir, "wb"[i]))
+            e = p.engine(os.path.join(workdir, "wb"[i]), tag)
             engines.append(e)
             try:
                 e.start()
@@ -337,7 +340,7 @@ def play_game(players, opening, rules, workdir, stop=None):
         for i, e in enumerate(engines):
             side = i
             for line in e.sync():
-                if line.startswith("Illegal move") or line.startswith("Error"):
+                if refuses(line):
                     rec.update(result="*", reason="%s refused the opening: %s" % (e.name, line))
                     return rec
         rec["result"], rec["reason"] = play_moves(engines, board, moves, clocks, rules, stop)
@@ -394,7 +397,7 @@ def play_moves(engines, board, moves, clocks, rules, stop):
                         return claim(k, engines, board, r.group(1), line)
                     if line == "resign" or line.startswith("tellics resign"):
                         return ("0-1" if k == 0 else "1-0", None), "%s resigns" % e.name
-                    if line.startswith("Illegal move") or line.startswith("Error (ill"):
+                    if refuses(line):
                         # The runner checked the move it passed on: refusing it is a fault.
                         return ("0-1" if k == 0 else "1-0", (k, "illegal")), \
                             "%s refused a legal move: %s" % (e.name, line)
@@ -577,7 +580,7 @@ def run_games(jobs, rules, parallel, on_result):
             except queue.Empty:
                 return
             try:
-                rec = play_game(job[0], job[1], rules, os.path.join(work, "g%d" % i), stop)
+                rec = play_game(job[0], job[1], rules, os.path.join(work, "g%d" % i), stop, "game %d: " % (i + 1))
             except Exception as e:  # a fault of the runner must not hang the match
                 rec = {"result": "*", "reason": "runner error: %r" % e, "fault": None, "moves": [],
                        "clocks": [0, 0], "plies": 0, "opening": job[1]}
