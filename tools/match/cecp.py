@@ -70,10 +70,12 @@ class Engine:
     features are negotiated; memory: hash size in MB sent with "memory" if
     the engine offers it (None: the engine's own)."""
 
-    def __init__(self, name, command, workdir, options=(), memory=None, tag="", feature_wait_ms=2000):
+    def __init__(self, name, command, workdir, options=(), memory=None, tag="", feature_wait_ms=2000,
+                 ask_again=False):
         self.name = name
         self.tag = tag  # prefix of the engine's lines in the protocol log (a game number)
         self.feature_wait_ms = feature_wait_ms  # how long to wait for the features before done=0
+        self.ask_again = ask_again  # repeat "protover 2" each second without an answer
         self.command = command
         self.workdir = workdir
         self.options = list(options)
@@ -100,10 +102,19 @@ class Engine:
         self.send("protover 2")
         # Features until done=1; done=0 asks for more time.
         deadline = ms_now() + self.feature_wait_ms
+        asked = ms_now()
         while ms_now() < deadline:
-            line = self.readline(deadline - ms_now())
+            line = self.readline(min(deadline, asked + 1000) - ms_now())
             if line is None:
-                break
+                if ms_now() >= deadline:
+                    break
+                # Not a word for a second: an engine still starting may have
+                # lost the first lines (gnuchess does); ask again.
+                if not self.features and self.ask_again:
+                    self.send("xboard")
+                    self.send("protover 2")
+                asked = ms_now()
+                continue
             if line.startswith("feature "):
                 done = self.take_features(line[8:])
                 if done == 1:

@@ -288,7 +288,8 @@ class Player:
             shutil.copy(self.book, os.path.join(workdir, "Mirask.bo1"))
         # Engines that send all their features at once answer at once; a slow
         # starter on a loaded machine (gnuchess) may need seconds.
-        return Engine(self.name, self.command, workdir, self.options, self.memory, tag, feature_wait_ms=10000)
+        return Engine(self.name, self.command, workdir, self.options, self.memory, tag, feature_wait_ms=10000,
+                      ask_again=True)
 
 
 class Rules:
