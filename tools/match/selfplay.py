@@ -264,7 +264,7 @@ def los(wins, losses):
 
 def fmt_elo(value, margin):
     def f(x):
-        return "inf" if math.isinf(x) else "%.1f" % x
+        return ("inf" if x > 0 else "-inf") if math.isinf(x) else "%.1f" % x
     value += 0.0  # no "-0.0"
     return "%s%s +- %s" % ("+" if value > 0 else "", f(value), f(margin))
 
