@@ -350,7 +350,8 @@ def play_game(players, opening, rules, workdir, stop=None, tag=""):
             rec["fault"] = fault
     except EngineGone as gone:
         # A write to or a read from a dead engine
-        i = next((k for k, e in enumerate(engines) if e.name == str(gone) and not e.alive()), side)
+        # (the players of a game have distinct names)
+        i = next((k for k, e in enumerate(engines) if e.name == str(gone)), side)
         rec.update(result="0-1" if i == 0 else "1-0", reason="%s crashed" % players[i].name, fault=(i, "crash"))
     finally:
         rec["plies"] = len(moves)
