@@ -362,6 +362,7 @@ def play_game(players, opening, rules, workdir, stop=None, tag=""):
             except EngineGone:
                 pass
             e.quit()
+        shutil.rmtree(workdir, ignore_errors=True)
     return rec
 
 

@@ -180,6 +180,71 @@ class Openings(unittest.TestCase):
             shutil.rmtree(d)
 
 
+FAKE_ENGINE = """import sys
+# A stand-in xboard engine: on "go" it does what its argument says
+action = sys.argv[1]
+for line in sys.stdin:
+    word = line.split()
+    if not word:
+        continue
+    if word[0] == "protover":
+        print("feature ping=1 setboard=1 usermove=1 done=1", flush=True)
+    elif word[0] == "ping":
+        print("pong " + word[1], flush=True)
+    elif word[0] == "go":
+        if action == "crash":
+            sys.exit(3)
+        if action == "claim":
+            print("1-0 {White mates}", flush=True)
+        else:
+            print("move " + action, flush=True)
+    elif word[0] == "quit":
+        break
+"""
+
+
+class Games(unittest.TestCase):
+    """Games between stand-in engines: how the runner ends them and whom it blames."""
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp()
+        self.script = os.path.join(self.dir, "fake.py")
+        with open(self.script, "w") as f:
+            f.write(FAKE_ENGINE)
+
+    def tearDown(self):
+        shutil.rmtree(self.dir)
+
+    def play(self, white_action, black_action, opening, fen=None):
+        white = selfplay.Player("white", [sys.executable, self.script, white_action])
+        black = selfplay.Player("black", [sys.executable, self.script, black_action])
+        rules = selfplay.Rules((0, 60000, 0))
+        return selfplay.play_game([white, black], Opening("t", opening.split(), fen), rules,
+                                  os.path.join(self.dir, "game"))
+
+    def test_faults_lose_and_are_put_on_the_right_engine(self):
+        cases = [
+            ("e2e5", "e7e5", "", "0-1", (0, "illegal")),          # White's illegal move
+            ("e2e4", "e2e4", "", "1-0", (1, "illegal")),          # Black replays White's move
+            ("crash", "e7e5", "", "0-1", (0, "crash")),
+            ("e2e4", "crash", "", "1-0", (1, "crash")),
+            ("claim", "e7e5", "", "0-1", (0, "illegal")),         # a false claim of a win
+        ]
+        for white, black, opening, result, fault in cases:
+            rec = self.play(white, black, opening)
+            self.assertEqual((rec["result"], rec["fault"]), (result, fault), (white, black, rec["reason"]))
+
+    def test_the_board_ends_the_game(self):
+        # Fool's mate: White plays into it, Black mates
+        rec = self.play("g2g4", "d8h4", "f2f3 e7e5")
+        self.assertEqual((rec["result"], rec["reason"], rec["fault"]), ("0-1", "checkmate", None))
+        self.assertEqual(rec["moves"], "f2f3 e7e5 g2g4 d8h4".split())
+        # A capture that leaves a knight against a bare king: drawn at once
+        rec = self.play("a1b3", "e7e5", "", "4k3/8/8/8/8/1p6/8/N3K3 w - - 0 1")
+        self.assertEqual((rec["result"], rec["reason"]), ("1/2-1/2", "insufficient material"))
+        self.assertEqual(rec["plies"], 1)
+
+
 class Rules(unittest.TestCase):
     def test_move_generation_counts(self):
         self.assertEqual(perft(Board(), 3), 8902)
