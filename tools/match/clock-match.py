@@ -36,13 +36,13 @@ pellarq made and both clocks at the end; then a summary.
 
 import argparse
 import os
-import re
 import select
 import shutil
-import subprocess
 import sys
 import tempfile
-import time
+
+import cecp
+from cecp import RESULT, MOVE_V1, MOVE_V2, Engine, EngineGone, level_line, ms_now, parse_tc
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -65,164 +65,6 @@ OPPONENTS = {
     "hoichess": ["/usr/games/hoichess", "-x"],
     "phalanx": ["/usr/games/phalanx"],
 }
-
-RESULT = re.compile(r"^(1-0|0-1|1/2-1/2)(\s.*)?$")
-MOVE_V2 = re.compile(r"^move\s+(\S+)")
-MOVE_V1 = re.compile(r"^\d+\.\s*\.\.\.\s*(\S+)")
-
-T0 = time.monotonic()
-LOG = None
-
-
-def ms_now():
-    return time.monotonic() * 1000.0
-
-
-def log(who, direction, line):
-    if LOG:
-        LOG.write("%9.1f %s %s %s\n" % (ms_now() - T0 * 1000.0, who, direction, line))
-
-
-class EngineGone(Exception):
-    pass
-
-
-class Engine:
-    """An xboard engine on pipes; lines are read without blocking."""
-
-    def __init__(self, name, command, workdir):
-        self.name = name
-        self.command = command
-        self.workdir = workdir
-        self.proc = None
-        self.buffer = b""
-        self.lines = []
-        self.features = {}
-        self.forced = True
-
-    def start(self):
-        self.proc = subprocess.Popen(self.command, cwd=self.workdir, stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                                     bufsize=0)
-        self.buffer = b""
-        self.lines = []
-        self.features = {}
-        self.send("xboard")
-        self.send("protover 2")
-        # Features until done=1; done=0 asks for more time.
-        deadline = ms_now() + 2000
-        while ms_now() < deadline:
-            line = self.readline(deadline - ms_now())
-            if line is None:
-                break
-            if line.startswith("feature "):
-                done = self.take_features(line[8:])
-                if done == 1:
-                    break
-                if done == 0:
-                    deadline = ms_now() + 10000
-
-    def take_features(self, text):
-        done = None
-        for m in re.finditer(r'(\w+)=("[^"]*"|\S+)', text):
-            key, value = m.group(1), m.group(2).strip('"')
-            self.features[key] = value
-            if key == "done":
-                done = int(value) if value.isdigit() else None
-                continue
-            refused = key == "san" and value == "1"
-            self.send(("rejected " if refused else "accepted ") + key)
-        return done
-
-    def alive(self):
-        return self.proc is not None and self.proc.poll() is None
-
-    def send(self, line):
-        log(self.name, ">", line)
-        try:
-            self.proc.stdin.write((line + "\n").encode())
-            self.proc.stdin.flush()
-        except (BrokenPipeError, OSError):
-            raise EngineGone(self.name)
-
-    def fileno(self):
-        return self.proc.stdout.fileno()
-
-    def pump(self):
-        """Reads what is there (the pipe is known to be readable)."""
-        data = os.read(self.fileno(), 65536)
-        if not data:
-            raise EngineGone(self.name)
-        self.buffer += data
-        while b"\n" in self.buffer:
-            raw, self.buffer = self.buffer.split(b"\n", 1)
-            line = raw.decode(errors="replace").rstrip("\r")
-            log(self.name, "<", line)
-            self.lines.append(line)
-
-    def readline(self, timeout_ms):
-        deadline = ms_now() + max(timeout_ms, 0)
-        while not self.lines:
-            left = deadline - ms_now()
-            if left <= 0:
-                return None
-            ready, _, _ = select.select([self.fileno()], [], [], left / 1000.0)
-            if ready:
-                self.pump()
-        return self.lines.pop(0)
-
-    def move_line(self, move):
-        return ("usermove " + move) if self.features.get("usermove") == "1" else move
-
-    def sync(self, timeout_ms=10000):
-        """Waits until the engine has taken everything sent; the lines read meanwhile."""
-        seen = []
-        if self.features.get("ping") != "1":
-            deadline = ms_now() + 300
-            while True:
-                line = self.readline(deadline - ms_now())
-                if line is None:
-                    return seen
-                seen.append(line)
-        self.send("ping 4711")
-        deadline = ms_now() + timeout_ms
-        while True:
-            line = self.readline(deadline - ms_now())
-            if line is None or line.strip() == "pong 4711":
-                return seen
-            seen.append(line)
-
-    def quit(self):
-        if self.proc is None:
-            return
-        try:
-            self.send("quit")
-        except EngineGone:
-            pass
-        try:
-            self.proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
-        self.proc = None
-
-
-def parse_tc(text):
-    """'10+0.1' -> (0, 10000, 100); '40/20' -> (40, 20000, 0); '40/20+0.5'."""
-    m = re.fullmatch(r"(?:(\d+)/)?(\d+(?:\.\d+)?)(?:\+(\d+(?:\.\d+)?))?", text)
-    if not m:
-        raise SystemExit("clock-match.py: time control %r not understood" % text)
-    mps = int(m.group(1) or 0)
-    base = int(round(float(m.group(2)) * 1000))
-    inc = int(round(float(m.group(3) or 0) * 1000))
-    return mps, base, inc
-
-
-def level_line(mps, base_ms, inc_ms):
-    seconds = base_ms // 1000
-    base = str(seconds // 60) if seconds % 60 == 0 else "%d:%02d" % (seconds // 60, seconds % 60)
-    inc = ("%.3f" % (inc_ms / 1000.0)).rstrip("0").rstrip(".")
-    return "level %d %s %s" % (mps, base, inc)
 
 
 def play_game(engines, pellarq_side, opening, tc, max_moves, ponder):
@@ -326,7 +168,6 @@ def play_game(engines, pellarq_side, opening, tc, max_moves, ponder):
 
 
 def main():
-    global LOG
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("-e", dest="engine", default=os.path.join(ROOT, "build-rel", "pellarq"))
     ap.add_argument("-o", dest="opponent", default="fairymax")
@@ -342,7 +183,7 @@ def main():
 
     tc = parse_tc(args.tc)
     if args.logfile:
-        LOG = open(args.logfile, "w", buffering=1)
+        cecp.LOG = open(args.logfile, "w", buffering=1)
     work = tempfile.mkdtemp(prefix="clock-match-")
     wd_p = os.path.join(work, "pellarq")
     wd_o = os.path.join(work, "opponent")
