@@ -201,6 +201,7 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   e.coup_precedent = (uint32_t(prise) << 16) | coup;
 
   // 6. Check test
+  const bool etendue = recherche_etendue;
   const int profondeur_entree = profondeur;
   const bool echec = profondeur_entree >= UN_PLY && coup != 0 && check_test<C>(e);
 
@@ -227,6 +228,9 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
       flags |= REDUIT;
       profondeur -= UN_PLY;
     }
+  } else if (etendue && echec && ply <= ply_max_extension) {
+    // 7a. Extended search: a check one ply from the leaves is extended too
+    profondeur += EXTENSION;
   }
 
   // 8. Below one ply: quiescence
@@ -319,7 +323,6 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
 
   // 11a. Extended search: near the leaves, a node whose evaluation stands
   // far above beta ends on it; one far below alpha will skip quiet moves.
-  const bool etendue = recherche_etendue;
   const bool elagage = etendue && !echec && !(flags & NOEUD_PV) && profondeur / UN_PLY >= 3 &&
                        profondeur / UN_PLY <= PLIES_ELAGAGE && alpha > -SEUIL_MAT && beta < SEUIL_MAT;
   bool futile = false;
