@@ -20,6 +20,7 @@
 #include "frontend/uci.h"
 #include "notation/lecture.h"
 #include "eval/evaluation.h"
+#include "search/etendue.h"
 #include "search/hash.h"
 #include "notation/texte.h"
 
@@ -171,6 +172,12 @@ bool option(CEchiquier&, std::string& ligne, const std::string&, bool&) {
   if (ligne.size() > 6 && ligne[6] != ' ') return false;
   const std::string reglage = ligne.size() > 7 ? ligne.substr(7) : "";
   const size_t egal = reglage.find('=');
+  bool etendue = false;
+  if (egal != std::string::npos && reglage.compare(0, egal, "SEARCH") == 0 &&
+      lit_genre_recherche(reglage.c_str() + egal + 1, etendue)) {
+    option_recherche_etendue = etendue;
+    return true;
+  }
   if (egal != std::string::npos && reglage.compare(0, egal, "MOVE OVERHEAD") == 0) {
     char* fin = nullptr;
     const long ms = std::strtol(reglage.c_str() + egal + 1, &fin, 10);

@@ -13,6 +13,7 @@
 #include "board/movegen.h"
 #include "frontend/boucle.h"
 #include "frontend/niveau.h"
+#include "search/etendue.h"
 #include "search/globals.h"
 #include "tablebase/registry.h"
 #include "notation/texte.h"
@@ -71,7 +72,8 @@ void lire_configuration(int* taille_hash, std::string& repertoire) {
     const bool hash = strncasecmp(reste.c_str(), "HASHTABLE", 9) == 0;
     const bool tables = strncasecmp(reste.c_str(), "TABLEBASE", 9) == 0;
     const bool marge = strncasecmp(reste.c_str(), "MOVEOVERHEAD", 12) == 0;
-    if (!hash && !tables && !marge) {
+    const bool genre = strncasecmp(reste.c_str(), "SEARCH", 6) == 0;
+    if (!hash && !tables && !marge && !genre) {
       std::fprintf(stderr, "%s:%d: unknown setting \"%s\" ignored\n", FICHIER_CONFIGURATION, numero,
                    reste.c_str());
       continue;
@@ -81,7 +83,16 @@ void lire_configuration(int* taille_hash, std::string& repertoire) {
                    reste.c_str());
       continue;
     }
-    if (marge) {
+    if (genre) {
+      std::string valeur = reste.substr(egal + 1);
+      ote_blancs(valeur);
+      bool etendue = false;
+      if (lit_genre_recherche(valeur.c_str(), etendue))
+        option_recherche_etendue = etendue;
+      else
+        std::fprintf(stderr, "%s:%d: SEARCH \"%s\" is neither classic nor extended; ignored\n",
+                     FICHIER_CONFIGURATION, numero, valeur.c_str());
+    } else if (marge) {
       int ms = 0;
       if (!lit_entier(reste.c_str() + egal + 1, ms))
         std::fprintf(stderr, "%s:%d: MOVEOVERHEAD \"%s\" is not a number; ignored\n",
@@ -188,7 +199,7 @@ int lire_arguments(CEchiquier& e, int argc, char** argv) {
 
 const char* texte_usage() {
   return "Usage: pellarq [options]\n"
-         "       pellarq bench [depth]\n"
+         "       pellarq bench [depth] [classic|extended]\n"
          "       pellarq --help | --version\n"
          "\n"
          "A chess engine speaking the xboard protocol on standard input and output.\n"
@@ -204,8 +215,11 @@ const char* texte_usage() {
          "  HASHTABLE = N\n"
          "  TABLEBASE = DIRS\n"
          "  MOVEOVERHEAD = MS   (time kept for each move's way to the GUI, default 50)\n"
+         "  SEARCH = classic|extended   (the search: classic, the default, or the\n"
+         "                               stronger extended one)\n"
          "(lines starting with ';' are comments; options override the file).\n"
          "\n"
-         "bench [depth]: fixed-depth searches of built-in positions; prints the total\n"
+         "bench [depth] [classic|extended]: fixed-depth searches of built-in positions\n"
+         "with the classic search (the default) or the extended one; prints the total\n"
          "node count (the search signature) and the speed, then exits.\n";
 }

@@ -11,6 +11,7 @@
 #include "frontend/bench.h"
 #include "frontend/boucle.h"
 #include "frontend/configuration.h"
+#include "search/etendue.h"
 #include "search/globals.h"
 #include "tablebase/registry.h"
 
@@ -44,12 +45,18 @@ int main(int argc, char** argv) {
   std::setvbuf(stdin, nullptr, _IONBF, 0);
 
   if (argc > 1 && std::strcmp(argv[1], "bench") == 0) {
+    // bench [depth] [classic|extended]
     int profondeur = 0;
-    if (argc > 3 || (argc > 2 && !lit_profondeur_bench(argv[2], profondeur))) {
-      std::fprintf(stderr, "pellarq: bench: \"%s\" is not a depth (1 to 64)\n", argv[argc > 3 ? 3 : 2]);
+    bool etendue = false;
+    const bool genre = argc > 2 && lit_genre_recherche(argv[argc - 1], etendue);
+    const int nb_arguments = argc - (genre ? 1 : 0);
+    if (nb_arguments > 3 || (nb_arguments > 2 && !lit_profondeur_bench(argv[2], profondeur))) {
+      std::fprintf(stderr, "pellarq: bench: \"%s\" is not a depth (1 to 64) or a search (classic, extended)\n",
+                   argv[nb_arguments > 3 ? 3 : 2]);
       std::fputs(texte_usage(), stderr);
       return 2;
     }
+    option_recherche_etendue = etendue;
     lance_bench(moteur, profondeur, stdout);
     return 0;
   }

@@ -13,6 +13,7 @@
 #include "notation/san.h"
 #include "search/alphabeta.h"
 #include "search/globals.h"
+#include "search/etendue.h"
 #include "search/hash.h"
 #include "search/rapport.h"
 
@@ -27,10 +28,12 @@ bool pongs_retenus = false;               // a thread is searching its own move
 }  // namespace
 
 std::string ligne_features() {
+  const bool etendue = option_recherche_etendue.load(std::memory_order_relaxed);
   return "feature myname=\"pellarq " PELLARQ_VERSION "\" ping=1 setboard=1 playother=0 san=0 "
          "usermove=0 time=1 draw=0 sigint=0 sigterm=0 reuse=1 analyze=1 colors=0 ics=0 name=0 "
          "pause=0 memory=1 smp=0 variants=\"normal\" option=\"Move Overhead -spin " +
          std::to_string(marge_coup_ms) + " 0 " + std::to_string(MARGE_COUP_MAX_MS) +
+         "\" option=\"SEARCH -combo " + (etendue ? "classic /// *extended" : "*classic /// extended") +
          "\" done=1\n";
 }
 

@@ -14,6 +14,7 @@
 #include "frontend/livre.h"
 #include "frontend/niveau.h"
 #include "frontend/protocole.h"
+#include "search/etendue.h"
 #include "search/hash.h"
 #include "tablebase/registry.h"
 
@@ -100,6 +101,9 @@ std::vector<std::string> lignes_options_uci() {
           " min 0 max " + std::to_string(MARGE_COUP_MAX_MS),
       "option name Contempt type spin default " + std::to_string(o.contempt) + " min " +
           std::to_string(-CONTEMPT_MAX) + " max " + std::to_string(CONTEMPT_MAX),
+      std::string("option name SEARCH type combo default ") +
+          nom_genre_recherche(option_recherche_etendue.load(std::memory_order_relaxed)) +
+          " var classic var extended",
   };
 }
 
@@ -144,7 +148,7 @@ std::string commande_setoption(CEchiquier& e, const std::string& reste) {
     return "";
   }
   if (!a_valeur && !est("BookFile") && !est("TablebasePath")) {
-    if (est("Hash") || est("Ponder") || est("OwnBook") || est("MoveOverhead") || est("Contempt"))
+    if (est("Hash") || est("Ponder") || est("OwnBook") || est("MoveOverhead") || est("Contempt") || est("SEARCH"))
       return "option " + nom + " needs a value";
     return "unknown option: " + nom;
   }
@@ -174,6 +178,10 @@ std::string commande_setoption(CEchiquier& e, const std::string& reste) {
     if (!lit_entier(valeur, -CONTEMPT_MAX, CONTEMPT_MAX, n)) return refus;
     o.contempt = n;
     applique_contempt(e, n);
+  } else if (est("SEARCH")) {
+    bool etendue = false;
+    if (!lit_genre_recherche(valeur.c_str(), etendue)) return refus;
+    option_recherche_etendue = etendue;
   } else {
     return "unknown option: " + nom;
   }

@@ -30,6 +30,16 @@ inline void majuscules(std::string& texte) {
     if (c >= 'a' && c <= 'z') c = char(c - 32);
 }
 
+// Removes the blanks at both ends of the text.
+inline void ote_blancs(std::string& texte) {
+  const size_t debut = texte.find_first_not_of(" \t");
+  if (debut == std::string::npos) {
+    texte.clear();
+    return;
+  }
+  texte = texte.substr(debut, texte.find_last_not_of(" \t") - debut + 1);
+}
+
 // Drops the carriage return a line read from a CR LF text ends with.
 inline void ote_retour_chariot(std::string& ligne) {
   if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();

@@ -6,6 +6,8 @@
 #include "eval/evaluation.h"
 #include "search/arret.h"
 #include "board/camp.h"
+#include "search/echange.h"
+#include "search/etendue.h"
 #include "search/globals.h"
 #include "search/hash.h"
 #include "search/ordering.h"
@@ -33,6 +35,14 @@ constexpr int MARGE_MENACE = 1600;    // a null move losing this much reveals a 
 
 // Longest capture list: eight captures per man at most, one queen promotion per pawn.
 constexpr int TAILLE_LISTE_PRISES = 16 * 8 + 1;
+
+// Extended search: pruning near the leaves, in plies and search units;
+// nodes of two plies or less keep the frontier's own selection.
+constexpr int PLIES_ELAGAGE = 5;     // nodes of 3 to this many plies may skip quiet moves
+constexpr int MARGE_FUTILITE = 500;  // per ply: how far below alpha the evaluation makes quiet moves futile
+constexpr int MARGE_STATIQUE = 400;  // per ply: how far above beta the evaluation ends the node at once
+// Quiet moves a node of p plies searches before it skips the rest.
+constexpr int coups_avant_elagage(int plies) { return 3 + plies * plies; }
 
 template <int C>
 int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, const EMPILAGE* parent);
@@ -77,6 +87,24 @@ inline uint32_t prochain_coup(uint32_t* liste, int i) {
   return liste[i];
 }
 
+// Is the ordered entry m of side C a quiet move with only its history for
+// a score (no table move, refutation or killer)?
+template <int C>
+inline bool est_calme(const EMPILAGE& e, uint32_t m) {
+  return est_coup_calme(m) && (m & PROMOTION) == 0 && (m & GENRE_COUP) != PRISE_EN_PASSANT &&
+         e.echiquier[case_arrivee(m)] == VIDE;
+}
+
+// Does capture m of side C lose material once the exchange on its square
+// is played out? Taking a man worth at least the taker never does.
+template <int C>
+inline bool perd_a_l_echange(const EMPILAGE& e, uint32_t m) {
+  if (m & GENRE_COUP) return false;  // promotions and en passant
+  const int victime = e.type_piece[e.echiquier[case_arrivee(m)]];
+  const int preneur = e.type_piece[e.echiquier[case_depart(m)]];
+  return VALEUR_ECHANGE[preneur] > VALEUR_ECHANGE[victime] && echange_statique<C>(e, m) < 0;
+}
+
 // Could side C capture en passant after the entering move? The tables hold
 // no such positions.
 template <int C>
@@ -111,8 +139,11 @@ int quiescence(EMPILAGE& e, int profondeur, int alpha, int beta) {
   // Out of check, only a capture that can expose the king needs its child's legality test
   const bool echec = check_test<C>(e);
   const uint64_t clouees = echec ? 0 : pieces_clouees<C>(e);
+  const bool elague_echanges = recherche_etendue && !echec;
   for (int i = 0; liste[i] != 0; ++i) {
     const uint32_t m = prochain_coup(liste, i);
+    // 4a. Extended search: a capture that loses the exchange is not tried
+    if (elague_echanges && perd_a_l_echange<C>(e, m)) continue;
     const int legal = echec || peut_exposer_roi<C>(e, m, clouees) ? TEST_LEGAL : 0;
     const int s = -recherche<M>(m, legal, profondeur - UN_PLY, -beta, -alpha, &e);
     if (s == -SCORE_ILLEGAL) continue;
@@ -171,6 +202,7 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   e.coup_precedent = (uint32_t(prise) << 16) | coup;
 
   // 6. Check test
+  const bool etendue = recherche_etendue;
   const int profondeur_entree = profondeur;
   const bool echec = profondeur_entree >= UN_PLY && coup != 0 && check_test<C>(e);
 
@@ -197,6 +229,9 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
       flags |= REDUIT;
       profondeur -= UN_PLY;
     }
+  } else if (etendue && echec && ply <= ply_max_extension) {
+    // 7a. Extended search: a check one ply from the leaves is extended too
+    profondeur += EXTENSION;
   }
 
   // 8. Below one ply: quiescence
@@ -287,6 +322,17 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
     }
   }
 
+  // 11a. Extended search: near the leaves, a node whose evaluation stands
+  // far above beta ends on it; one far below alpha will skip quiet moves.
+  const bool elagage = etendue && !echec && !(flags & NOEUD_PV) && profondeur / UN_PLY >= 3 &&
+                       profondeur / UN_PLY <= PLIES_ELAGAGE && alpha > -SEUIL_MAT && beta < SEUIL_MAT;
+  bool futile = false;
+  if (elagage) {
+    const int eval = evaluation(C, &e);
+    if (eval - MARGE_STATIQUE * (profondeur / UN_PLY) >= beta) return sortie(eval);
+    futile = eval + MARGE_FUTILITE * (profondeur / UN_PLY) <= alpha;
+  }
+
   // 12. Null move; a null move that runs into a mate deepens the node or turns threat mode on
   const int pieces_propres = C == BLANCS ? e.nb_pieces_blanches : e.nb_pieces_noires;
   bool menace = false;
@@ -362,24 +408,42 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
   const int herites = flags & FLAGS_HERITES;
   uint32_t meilleur = 0;
   int cherches = 0;
+  uint32_t calmes[64];  // extended search: the quiet moves searched, for the history
+  int nb_calmes = 0;
   for (int i = 0; liste[i] != 0; ++i) {
     const uint32_t m = prochain_coup(liste, i);
+    // 18a. Extended search: late quiet moves are skipped near the leaves
+    // and searched shallower elsewhere, again at full depth if they rise above alpha.
+    const bool calme = etendue && est_calme<C>(e, m);
+    int reduction = 0;
+    if (calme && cherches > 0 && !echec) {
+      if (elagage && (futile || cherches >= coups_avant_elagage(plies))) continue;
+      if (plies >= 3 && cherches >= 3)
+        reduction = std::min(reduction_tardive(plies, cherches, flags & NOEUD_PV), profondeur - 2 * UN_PLY);
+    }
     int drapeaux = herites + test_legal(m);
     int s;
     if (cherches == 0) {
       drapeaux += flags & NOEUD_PV;
       s = -recherche<M>(m, drapeaux, profondeur - UN_PLY, -beta, -alpha, &e);
     } else {
-      s = -recherche<M>(m, drapeaux, profondeur - UN_PLY, -alpha - 1, -alpha, &e);
+      s = -recherche<M>(m, drapeaux, profondeur - UN_PLY - reduction, -alpha - 1, -alpha, &e);
     }
     if (s == -SCORE_ILLEGAL) continue;
+    if (reduction > 0 && s > alpha) s = -recherche<M>(m, herites, profondeur - UN_PLY, -alpha - 1, -alpha, &e);
     if (cherches > 0 && alpha < s && s < beta)
       s = -recherche<M>(m, herites, profondeur - UN_PLY, -beta, -alpha, &e);
     ++cherches;
+    if (calme && nb_calmes < 64) calmes[nb_calmes++] = m;
     if (s <= alpha) continue;
     if (menace) s = -recherche<M>(m, (drapeaux & ~TEST_LEGAL) | MENACE, profondeur, -beta, -alpha, &e);
     if (s >= beta) {
-      record_cutoff<C>(m, coup, ply, plies);
+      if (!etendue) {
+        record_cutoff<C>(m, coup, ply, plies);
+      } else {
+        retiens_refutation<C>(m, coup, ply);
+        if (calme) historique_gravite<C>(m, calmes, nb_calmes, plies);
+      }
       stocke_hash(&e, C, HASH_MINORANT, beta, m, plies, ply);
       return sortie(s);
     }
@@ -396,7 +460,8 @@ int recherche(uint32_t coup, int flags, int profondeur, int alpha, int beta, con
       stocke_hash(&e, C, HASH_MAJORANT, alpha, 0, plies, ply);
     } else {
       stocke_hash(&e, C, HASH_EXACT, alpha, meilleur, plies, ply);
-      record_best<C>(meilleur, plies);
+      if (!etendue) record_best<C>(meilleur, plies);
+      else if (est_calme<C>(e, meilleur)) historique_gravite<C>(meilleur, nullptr, 0, plies);
     }
     return sortie(alpha);
   }

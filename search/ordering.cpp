@@ -5,6 +5,7 @@
 
 #include "board/tables.h"
 #include "board/camp.h"
+#include "search/etendue.h"
 
 int32_t historique[2][4096];
 uint16_t refutation[2][4096];
@@ -79,6 +80,8 @@ void full_ordering(uint32_t* liste, uint32_t coup_hash, uint32_t coup_entree, co
   const uint32_t r = coup_entree != 0 ? refutation[C][coup_entree & 0xfff] : 0;
   const uint32_t k = killers[C][e.ply & 31];
   const uint32_t k_recent = k & 0xffff, k_ancien = k >> 16;
+  // The extended search's history is signed: shifted to stay a positive score
+  const int32_t decalage = recherche_etendue ? HISTORIQUE_MAX : 0;
   for (uint32_t* l = liste; *l != 0; ++l) {
     const uint32_t m = *l & 0xffff;
     const int vers = case_arrivee(m);
@@ -91,7 +94,7 @@ void full_ordering(uint32_t* liste, uint32_t coup_hash, uint32_t coup_entree, co
     else if (m == r) score = SCORE_REFUTATION;
     else if (m == k_recent) score = SCORE_KILLER;
     else if (m == k_ancien) score = SCORE_KILLER_ANCIEN;
-    else score = uint32_t(historique[C][m & 0xfff]);
+    else score = uint32_t(historique[C][m & 0xfff] + decalage);
     *l = m + (score << 16);
   }
 }
@@ -135,6 +138,11 @@ template <int C>
 void record_cutoff(uint32_t coup, uint32_t coup_entree, int ply, int plies) {
   int32_t& h = historique[C][coup & 0xfff];
   if (h < PLAFOND_HISTORIQUE) h += plies;
+  retiens_refutation<C>(coup, coup_entree, ply);
+}
+
+template <int C>
+void retiens_refutation(uint32_t coup, uint32_t coup_entree, int ply) {
   refutation[C][coup_entree & 0xfff] = uint16_t(coup & 0xffff);
   uint32_t& k = killers[C][ply & 31];
   k = (k << 16) + (coup & 0xffff);
@@ -171,3 +179,5 @@ template void record_cutoff<BLANCS>(uint32_t, uint32_t, int, int);
 template void record_cutoff<NOIRS>(uint32_t, uint32_t, int, int);
 template void record_best<BLANCS>(uint32_t, int);
 template void record_best<NOIRS>(uint32_t, int);
+template void retiens_refutation<BLANCS>(uint32_t, uint32_t, int);
+template void retiens_refutation<NOIRS>(uint32_t, uint32_t, int);

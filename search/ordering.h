@@ -15,6 +15,10 @@ extern uint16_t refutation[2][4096];
 // Per ply: the newest cut-off move in the low half, the one before it in the high half.
 extern uint32_t killers[2][32];
 
+// The highest ordering score of a quiet move (its history): table moves,
+// captures, promotions, refutations and killers score above it.
+inline constexpr uint32_t SCORE_CALME_MAX = 65507;
+
 // Scores every entry of a node's list (side C to move) in place; the list
 // keeps its length and order. coup_hash is the table move (0 if none),
 // coup_entree the move that led to the node (0 after a null move).
@@ -35,6 +39,9 @@ template <int C>
 void record_cutoff(uint32_t coup, uint32_t coup_entree, int ply, int plies);
 template <int C>
 void record_best(uint32_t coup, int plies);
+// The refutation and killer updates of a cut-off, without the history.
+template <int C>
+void retiens_refutation(uint32_t coup, uint32_t coup_entree, int ply);
 
 // Zeroes both sides' tables (fresh search).
 void clear_tables();

@@ -12,6 +12,7 @@
 #include "search/alphabeta.h"
 #include "search/arret.h"
 #include "search/globals.h"
+#include "search/etendue.h"
 #include "search/hash.h"
 #include "search/ordering.h"
 #include "search/publication.h"
@@ -300,7 +301,11 @@ int pilote_recherche(int camp, uint32_t* liste, int score_precedent, int fenetre
   }
   if (start_timer(temps_normal_ms, temps_max_ms) != 0) return -INFINI;
   next_generation();
-  if (nouvelle) clear_tables();
+  // The search the front end asks for holds for this whole search; its
+  // histories differ in kind from the other search's, so a change clears them.
+  const bool etendue = option_recherche_etendue.load(std::memory_order_relaxed);
+  if (nouvelle || etendue != recherche_etendue) clear_tables();
+  recherche_etendue = etendue;
   RACINE r{camp, liste, noeud, fenetre, compte_ticks(), STATS_ITERATION{0, 0, 0, 0, 0}, 0};
   echange_atomique(coup_courant, 0);
   camp_moteur = camp;
