@@ -371,7 +371,11 @@ def play_moves(engines, board, moves, clocks, rules, stop):
     (result, fault) pair when a side lost by a fault."""
     mps, base, inc = rules.tc
     side = 0 if board.white else 1
-    timed = [0, 0]
+    # A period's moves count from the game's first move, the opening's
+    # included, as xboard and the engines count them: counted from the first
+    # timed move instead, an engine would see its control five moves before
+    # the runner adds the time, and spend its clock for nothing.
+    timed = [(len(moves) + (0 if board.white else 1)) // 2, len(moves) // 2]
     scores = [[], []]  # each engine's score after each of its moves, White's view
     pending = None  # the opening is already in both engines
     while True:

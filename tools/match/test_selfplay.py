@@ -215,10 +215,10 @@ class Games(unittest.TestCase):
     def tearDown(self):
         shutil.rmtree(self.dir)
 
-    def play(self, white_action, black_action, opening, fen=None):
+    def play(self, white_action, black_action, opening, fen=None, tc=(0, 60000, 0)):
         white = selfplay.Player("white", [sys.executable, self.script, white_action])
         black = selfplay.Player("black", [sys.executable, self.script, black_action])
-        rules = selfplay.Rules((0, 60000, 0))
+        rules = selfplay.Rules(tc)
         return selfplay.play_game([white, black], Opening("t", opening.split(), fen), rules,
                                   os.path.join(self.dir, "game"))
 
@@ -233,6 +233,15 @@ class Games(unittest.TestCase):
         for white, black, opening, result, fault in cases:
             rec = self.play(white, black, opening)
             self.assertEqual((rec["result"], rec["fault"]), (result, fault), (white, black, rec["reason"]))
+
+    def test_periods_count_the_opening_moves(self):
+        # Two moves in 1 s: each side's first timed move is its second of the
+        # game and ends the period, which adds the base to its clock. The
+        # stand-ins move only on "go", so White then waits until it flags.
+        rec = self.play("f3g1", "f6g8", "g1f3 g8f6", tc=(2, 1000, 0))
+        self.assertEqual((rec["result"], rec["fault"]), ("0-1", (0, "time")), rec["reason"])
+        self.assertEqual(rec["moves"], "g1f3 g8f6 f3g1 f6g8".split())
+        self.assertGreater(rec["clocks"][1], 1500)
 
     def test_the_board_ends_the_game(self):
         # Fool's mate: White plays into it, Black mates
