@@ -26,8 +26,9 @@ const char* nom_genre_recherche(bool etendue);
 // searched (0 for the first) of a node of `plies` plies.
 int reduction_tardive(int plies, int rang, bool noeud_pv);
 
-// Is this ordered entry (score in the high half) a quiet move of the full
-// ordering: no table move, capture, promotion, refutation or killer?
+// Does this entry of the full ordering (score in the high half) score by
+// its history alone, below the table move, captures, promotions,
+// refutation and killers? The node still tests that it captures nothing.
 inline bool est_coup_calme(uint32_t entree) { return (entree >> 16) <= SCORE_CALME_MAX; }
 
 // After a cut-off by quiet move `coup` at depth `plies`, in the extended

@@ -178,6 +178,20 @@ class Engine:
     def move_line(self, move):
         return ("usermove " + move) if self.features.get("usermove") == "1" else move
 
+    def ask_move(self, own_ms, other_ms, pending):
+        """Asks for a move: both clocks, then the opponent's last move (None
+        if there is none), and "go" when the engine is in force mode.
+        Returns the moment of asking, in ms."""
+        self.send("time %d" % max(own_ms // 10, 0))
+        self.send("otim %d" % max(other_ms // 10, 0))
+        sent = ms_now()
+        if pending:
+            self.send(self.move_line(pending))
+        if self.forced:
+            self.send("go")
+            self.forced = False
+        return sent
+
     def sync(self, timeout_ms=10000):
         """Waits until the engine has taken everything sent; the lines read meanwhile."""
         seen = []

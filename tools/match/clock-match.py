@@ -99,14 +99,7 @@ def play_game(engines, pellarq_side, opening, tc, max_moves, ponder):
             result, reason = "1/2-1/2", "adjudicated: move limit"
             break
         mover, other = engines[side], engines[1 - side]
-        mover.send("time %d" % max(clocks[side] // 10, 0))
-        mover.send("otim %d" % max(clocks[1 - side] // 10, 0))
-        sent = ms_now()
-        if pending:
-            mover.send(mover.move_line(pending))
-        if mover.forced:
-            mover.send("go")
-            mover.forced = False
+        sent = mover.ask_move(clocks[side], clocks[1 - side], pending)
         deadline = sent + clocks[side]
         move = None
         while move is None and result == "*":

@@ -384,14 +384,7 @@ def play_moves(engines, board, moves, clocks, rules, stop):
         if board.fullmove > rules.max_moves:
             return "1/2-1/2", "adjudicated: %d moves" % rules.max_moves
         mover = engines[side]
-        mover.send("time %d" % max(clocks[side] // 10, 0))
-        mover.send("otim %d" % max(clocks[1 - side] // 10, 0))
-        sent = ms_now()
-        if pending:
-            mover.send(mover.move_line(pending))
-        if mover.forced:
-            mover.send("go")
-            mover.forced = False
+        sent = mover.ask_move(clocks[side], clocks[1 - side], pending)
         deadline = sent + clocks[side]
         move, score = None, None
         while move is None:
