@@ -21,7 +21,8 @@ Tournament (A, and B if given, against Debian engines):
 The result is the score of A against B (or of each player against each
 opponent): wins-losses-draws, points, Elo difference with its 95 % margin,
 the likelihood of superiority and the games lost by time, illegal move or
-crash.
+crash. Ctrl-C or a SIGTERM stops the match: the engines are killed and the
+games finished so far are summed up.
 """
 
 import argparse
@@ -32,6 +33,7 @@ import re
 import select
 import shlex
 import shutil
+import signal
 import sys
 import tempfile
 import threading
@@ -710,6 +712,11 @@ def validate(openings, players, memory_note=True):
     return good
 
 
+def interrupt(signum, frame):
+    """Signal handler: stops the match in its main thread."""
+    raise KeyboardInterrupt
+
+
 def main(argv=None):
     ap = argparse.ArgumentParser(
         description="Self-play matches and tournaments of xboard engines, clocks kept by the runner.",
@@ -805,7 +812,11 @@ def main(argv=None):
             pgn.flush()
         sys.stdout.flush()
 
+    # A termination request (a match tool's stop, `kill`) ends the match as
+    # Ctrl-C does: the engines are killed and the games so far are summed up.
+    signal.signal(signal.SIGTERM, interrupt)
     finished = run_games(jobs, rules, args.parallel, on_result)
+    signal.signal(signal.SIGTERM, signal.SIG_DFL)
     if pgn:
         pgn.close()
     print()

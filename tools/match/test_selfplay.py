@@ -3,8 +3,11 @@ Run from tools/match: python3 -m unittest test_selfplay"""
 
 import os
 import shutil
+import signal
+import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -13,7 +16,8 @@ import selfplay  # noqa: E402
 from chessboard import Board, IllegalMove  # noqa: E402
 from selfplay import Opening  # noqa: E402
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
 PELLARQ = os.path.join(ROOT, "build-rel", "pellarq")
 
 
@@ -180,9 +184,14 @@ class Openings(unittest.TestCase):
             shutil.rmtree(d)
 
 
-FAKE_ENGINE = """import sys
+FAKE_ENGINE = """import os
+import sys
 # A stand-in xboard engine: on "go" it does what its argument says
 action = sys.argv[1]
+if action.startswith("hang="):
+    # Never moves; notes its process number in the file named
+    with open(action[5:], "a") as f:
+        f.write("%d\\n" % os.getpid())
 for line in sys.stdin:
     word = line.split()
     if not word:
@@ -192,6 +201,8 @@ for line in sys.stdin:
     elif word[0] == "ping":
         print("pong " + word[1], flush=True)
     elif word[0] == "go":
+        if action.startswith("hang="):
+            continue
         if action == "crash":
             sys.exit(3)
         if action == "claim":
@@ -252,6 +263,58 @@ class Games(unittest.TestCase):
         rec = self.play("a1b3", "e7e5", "", "4k3/8/8/8/8/1p6/8/N3K3 w - - 0 1")
         self.assertEqual((rec["result"], rec["reason"]), ("1/2-1/2", "insufficient material"))
         self.assertEqual(rec["plies"], 1)
+
+
+class Interrupts(unittest.TestCase):
+    """A match stopped from outside ends at once and leaves no engine behind."""
+
+    def test_termination_kills_the_engines_and_sums_up(self):
+        d = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, d)
+        script, pids = os.path.join(d, "fake.py"), os.path.join(d, "pids")
+        with open(script, "w") as f:
+            f.write(FAKE_ENGINE)
+        engine = "%s %s hang=%s" % (sys.executable, script, pids)
+        runner = subprocess.Popen(
+            [sys.executable, os.path.join(HERE, "selfplay.py"), "-a", engine, "-b", engine,
+             "-t", "60+0", "-n", "4", "-j", "2"],
+            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        self.addCleanup(stop_runner, runner, pids)
+        # Two games under way: four engines have started, beside the one
+        # that checked the openings and quit (both players run the same command)
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline and len(read_pids(pids)) < 5:
+            time.sleep(0.1)
+        self.assertEqual(len(read_pids(pids)), 5)
+        time.sleep(0.5)
+        runner.send_signal(signal.SIGTERM)
+        out, _ = runner.communicate(timeout=20)
+        self.assertEqual(runner.returncode, 130, out)
+        self.assertIn("interrupted: 0 of 4 games reported", out)
+        self.assertIn("4 games", out.splitlines()[0])
+        for pid in read_pids(pids):
+            with self.assertRaises(ProcessLookupError, msg="engine %d still runs" % pid):
+                os.kill(pid, 0)
+
+
+def stop_runner(runner, pids):
+    """After a failed test: neither the runner nor its engines outlive it."""
+    if runner.poll() is None:
+        runner.kill()
+        runner.communicate()
+    for pid in read_pids(pids):
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
+def read_pids(path):
+    try:
+        with open(path) as f:
+            return [int(x) for x in f.read().split()]
+    except FileNotFoundError:
+        return []
 
 
 class Rules(unittest.TestCase):
