@@ -814,9 +814,11 @@ def main(argv=None):
 
     # A termination request (a match tool's stop, `kill`) ends the match as
     # Ctrl-C does: the engines are killed and the games so far are summed up.
-    signal.signal(signal.SIGTERM, interrupt)
-    finished = run_games(jobs, rules, args.parallel, on_result)
-    signal.signal(signal.SIGTERM, signal.SIG_DFL)
+    earlier = signal.signal(signal.SIGTERM, interrupt)
+    try:
+        finished = run_games(jobs, rules, args.parallel, on_result)
+    finally:
+        signal.signal(signal.SIGTERM, earlier)
     if pgn:
         pgn.close()
     print()
