@@ -377,7 +377,11 @@ def play_moves(engines, board, moves, clocks, rules, stop):
     # included, as xboard and the engines count them: counted from the first
     # timed move instead, an engine would see its control five moves before
     # the runner adds the time, and spend its clock for nothing.
-    timed = [(len(moves) + (0 if board.white else 1)) // 2, len(moves) // 2]
+    # The side that moved first (a set-up position may start with Black)
+    # made the odd plies of the opening.
+    first = side if len(moves) % 2 == 0 else 1 - side
+    timed = [0, 0]
+    timed[first], timed[1 - first] = (len(moves) + 1) // 2, len(moves) // 2
     scores = [[], []]  # each engine's score after each of its moves, White's view
     pending = None  # the opening is already in both engines
     while True:

@@ -253,6 +253,14 @@ class Games(unittest.TestCase):
         self.assertEqual((rec["result"], rec["fault"]), ("0-1", (0, "time")), rec["reason"])
         self.assertEqual(rec["moves"], "g1f3 g8f6 f3g1 f6g8".split())
         self.assertGreater(rec["clocks"][1], 1500)
+        # From a position with Black to move, the opening's one ply is
+        # Black's: Black's first timed move is its second and ends its
+        # period, White's is its first and does not. White then repeats its
+        # move, which is illegal and ends the game.
+        rec = self.play("e2e3", "g3f5", "h1g3", fen="k7/8/8/8/8/8/4P3/K6n b - - 0 1", tc=(2, 1000, 0))
+        self.assertEqual(rec["moves"], "h1g3 e2e3 g3f5".split(), rec["reason"])
+        self.assertGreater(rec["clocks"][1], 1500)
+        self.assertLess(rec["clocks"][0], 1000)
 
     def test_the_board_ends_the_game(self):
         # Fool's mate: White plays into it, Black mates
